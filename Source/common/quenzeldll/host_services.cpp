@@ -1,0 +1,61 @@
+#include "host_services.h"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "winver.h"
+
+namespace quenzel {
+namespace detail {
+
+std::string NativePath(const std::string& path) {
+  std::string native = path;
+#ifndef _WIN32
+  for (char& c : native)
+    if (c == '\\') c = '/';
+#endif
+  return native;
+}
+
+}  // namespace detail
+}  // namespace quenzel
+
+namespace {
+
+constexpr int kDirectorySize = 260;
+thread_local char t_directory[kDirectorySize];
+
+}  // namespace
+
+int Cgetver::GetVersion(char* out, const char* fileName, char* /*reserved*/) {
+  if (out == nullptr) return 1;
+  out[0] = '\0';
+  if (fileName == nullptr || fileName[0] == '\0') return 7;
+
+  readReg(HKEY_LOCAL_MACHINE, quenzel::detail::kKeyRoot, "Environment", "ZQEXE", t_directory,
+          kDirectorySize, "");
+  std::string path = std::string(t_directory) + "\\" + fileName;
+
+  DWORD handle = 0;
+  DWORD size = GetFileVersionInfoSizeA(path.c_str(), &handle);
+  if (size == 0) return 2;
+  std::unique_ptr<unsigned char[]> block(new (std::nothrow) unsigned char[size + 1]);
+  if (!block) return 3;
+  if (!GetFileVersionInfoA(path.c_str(), handle, size, block.get())) return 4;
+  void* info = nullptr;
+  UINT infoLength = 0;
+  if (!VerQueryValueA(block.get(), "\\", &info, &infoLength) || info == nullptr ||
+      infoLength < sizeof(VS_FIXEDFILEINFO))
+    return 5;
+  VS_FIXEDFILEINFO fixed;
+  std::memcpy(&fixed, info, sizeof fixed);
+  if (fixed.dwFileVersionMS != fixed.dwProductVersionMS ||
+      fixed.dwFileVersionLS != fixed.dwProductVersionLS)
+    return 6;
+  std::snprintf(out, 18, "%d.%d.%d", static_cast<int>(fixed.dwProductVersionMS >> 16),
+                static_cast<int>(fixed.dwProductVersionMS & 0xFFFF),
+                static_cast<int>(fixed.dwProductVersionLS >> 16));
+  return 0;
+}

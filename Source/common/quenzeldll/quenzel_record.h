@@ -1,0 +1,127 @@
+// CQuenzelRecord: one record of the host interface, a numbered, named list
+// of typed fields for one table and one action, with the measurement
+// settings its weight fields convert with.
+//
+// The catalogue reads each record block of the definition file into a
+// record (Read) and keeps a copy; copying builds the two field indexes
+// (fieldsByName, fieldsByNumber), so every record handed to a host has them.
+// A record owns its fields by value; a field pointer returned by a lookup
+// stays valid until the field list changes (assignment, field creation,
+// Reset removing fields). A record is used by one thread at a time.
+#ifndef QUENZEL_QUENZEL_RECORD_H_
+#define QUENZEL_QUENZEL_RECORD_H_
+
+#include <istream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "quenzel_export.h"
+#include "quenzel_field.h"
+
+// Action of a record, from the word on its header line.
+enum ActionCode : int {
+  kActionSend = 0,
+  kActionEnquire = 1,
+  kActionSearch = 2,
+  kActionRandSearch = 3,
+  kActionSearchTrans = 4,
+  kActionSearchFirst = 5,
+  kActionSearchFirstLive = 6,
+  kActionSearchFirstNext = 7,
+  kActionSearchFirstNextRand = 8,
+  kActionSearchFirstNext2Key = 9,
+  kActionSearchFirstNextTrans = 10,
+  kActionTotalsEnquire = 11,
+  kActionTotalsSearchFirstNext = 12,
+  kActionTotalsSearchFirstNextRand = 13,
+  kActionTotalsRandSearch = 14,
+  kActionDelete = 15,
+  kActionNone = 16,
+};
+
+// The code of an action word (already upper case); kActionNone when unknown.
+QUENZEL_API int ActionCodeFromName(const std::string& upperName);
+// The word of an action code, or "" for kActionNone and unknown codes.
+QUENZEL_API const char* ActionCodeName(int code);
+
+class QUENZEL_API CQuenzelRecord {
+ public:
+  // An empty record with no registry access; measurement settings as with an
+  // empty registry (systems 1, factors -3).
+  CQuenzelRecord();
+  // The catalogue's constructor: reads the scale's measurement settings from
+  // the registry.
+  CQuenzelRecord(const std::string& definitionPath, const std::string& logName);
+  explicit CQuenzelRecord(int number);
+  explicit CQuenzelRecord(const std::string& name);
+  // An empty record, then assignment: the two working texts stay empty.
+  CQuenzelRecord(const CQuenzelRecord& other);
+  // Copies every member except lastFieldName and fieldName and rebuilds the
+  // field indexes.
+  CQuenzelRecord& operator=(const CQuenzelRecord& other);
+  virtual ~CQuenzelRecord();
+
+  std::string GetName() { return name; }
+
+  // Reads one record block; `in` stands just after the '#' that opened it.
+  // True when the block was read whole; a bad header or field line is false
+  // (and logged, when logName is not empty). Stops before the next line that
+  // begins with '#'.
+  bool Read(std::istream& in);
+
+  // Field lookups; null when absent.
+  CQuenzelField* FindField(int number);
+  CQuenzelField* FindField(std::string name);
+  CQuenzelField* GetFieldByIdx(unsigned int index);
+
+  // The scale's settings as the registry gives them now.
+  int GetSourceBaseWeightUnits() const;
+  int GetSourceTotalsBaseWeightUnits() const;
+  int GetNetWeightBaseWeightUnits() const;
+  int GetPriceUnits() const;
+  int GetSourceScalingFactor() const;
+  int GetSourceTotalsScalingFactor() const;
+  int GetNetWeightScalingFactor() const;
+  bool GetBackwardCompatibleMode() const;
+
+  // Measurement settings (systems: 1 kilograms, 2 decimal pounds, 3 avoirdupois).
+  int sourceBaseWeightUnits;        // scale's system (registry), or the host's once set
+  int sourceTotalsBaseWeightUnits;  // scale's system for totals (registry)
+  int sourceScalingFactor;          // scale's factor (registry; default -3)
+  int sourceTotalsScalingFactor;    // scale's factor for totals (registry; default -3)
+  int destinationBaseWeightUnits;   // host's system; 0 until the driver sets it
+  int destinationScalingFactor;     // host's factor; 0 until the driver sets it
+  int netWeightBaseWeightUnits;     // scale's system for net weights (registry)
+  int netWeightScalingFactor;       // scale's factor for net weights (registry; default -3)
+  int priceUnits;                   // system prices are based on (registry)
+  bool uomFlag;                     // convert weight fields (unit of measure); default false
+  bool conversionOn;                // weight conversion switched on; default false
+  bool priceBaseFlag;               // price base is 1; default false
+  bool backwardCompatible;          // third value of the driver's record settings
+  bool highResolution;              // high-resolution weights; default false
+  bool rangeWarning;                // a split-text value was replaced by its default
+  bool seventhFlag;                 // kept, copied and cached only
+
+  std::vector<CQuenzelField> fields;          // the fields, in definition order
+  std::map<std::string, int> fieldsByName;    // field name -> position in fields
+  std::map<std::string, int> fieldsByNumber;  // field number ("%d") -> position
+  int action;                                 // ActionCode; 16 until a header is read
+  int recordNumber;                           // number from the header line; 0 until read
+  std::string logName;         // audit-log name; empty means no entries
+  std::string lastFieldName;   // name of the latest field line that carried name=
+  std::string definitionPath;  // definition file the record came from
+  std::string keyF1Name;       // name of the field with KEYPOS F1
+  std::string keyF2Name;       // name of the field with KEYPOS F2
+  std::string keyF3Name;       // name of the field with KEYPOS F3
+  std::string name;            // record name from the header; may be empty
+  std::string codepage;        // converter name handed to every field, e.g. "cp-1252"
+  std::string fieldName;       // copy of lastFieldName handed to each new field
+
+ private:
+  bool ReadHeader(const std::string& line);
+  bool ReadFieldLine(const std::string& line);
+  void RebuildIndexes();
+};
+
+#endif  // QUENZEL_QUENZEL_RECORD_H_

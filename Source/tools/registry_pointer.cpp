@@ -1,0 +1,75 @@
+#include "registry_pointer.h"
+
+#include <limits.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "cfgstore.h"
+
+namespace quenzel_tool {
+
+namespace {
+
+constexpr const char* kEnvironmentKey = "SOFTWARE\\TORVANHOLME\\Environment";
+
+std::string DirectoryOf(const std::string& path) {
+  std::size_t slash = path.rfind('/');
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string BaseOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+
+}  // namespace
+
+DefinitionLocation::~DefinitionLocation() {
+  if (linkDirectory_.empty()) return;
+  ::unlink((linkDirectory_ + "/zqapi").c_str());
+  ::rmdir(linkDirectory_.c_str());
+}
+
+bool DefinitionLocation::PointAt(const std::string& path, std::string& error) {
+  char resolved[PATH_MAX];
+  if (::realpath(path.c_str(), resolved) == nullptr) {
+    error = path + ": " + std::strerror(errno);
+    return false;
+  }
+  std::string full = resolved;
+  std::string directory = DirectoryOf(full);
+  fileName_ = BaseOf(full);
+  if (fileName_.find('\\') != std::string::npos) {
+    error = path + ": file names with a backslash cannot be loaded";
+    return false;
+  }
+
+  std::string zqexe;
+  if (BaseOf(directory) == "zqapi" && directory != "/zqapi") {
+    zqexe = DirectoryOf(directory) + "/";
+  } else {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/quenzel-XXXXXX";
+    if (::mkdtemp(&pattern[0]) == nullptr ||
+        ::symlink(directory.c_str(), (pattern + "/zqapi").c_str()) != 0) {
+      error = std::string("cannot create a temporary directory: ") + std::strerror(errno);
+      ::rmdir(pattern.c_str());
+      return false;
+    }
+    linkDirectory_ = pattern;
+    zqexe = pattern + "/";
+  }
+  cfgstore::SetOverride(kEnvironmentKey, "ZQEXE", zqexe);
+  return true;
+}
+
+void SetCodePage(const std::string& number) {
+  cfgstore::SetOverride(kEnvironmentKey, "Codepage", number);
+}
+
+void EnableAuditLog() {
+  cfgstore::SetOverride("SOFTWARE\\TORVANHOLME\\DRIVER\\quenzel", "AUDITLOG", "1");
+}
+
+}  // namespace quenzel_tool
