@@ -1,0 +1,150 @@
+#include "text_readers.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace quenzel {
+namespace detail {
+namespace {
+
+// Every token the reader gives until it returns an empty one at the end.
+std::vector<std::string> Tokens(const std::string& text) {
+  std::istringstream in(text);
+  std::vector<std::string> tokens;
+  for (int guard = 0; guard < 100; ++guard) {
+    std::string token = ReadToken(in);
+    if (token.empty() && in.eof()) break;
+    tokens.push_back(token);
+  }
+  return tokens;
+}
+
+TEST(TokenReaderTest, SplitsQuotesAndComments) {
+  struct Case {
+    const char* input;
+    std::vector<std::string> tokens;
+  };
+  const Case cases[] = {
+      {"", {}},
+      {"  \t\r\n", {}},
+      {"12 send", {"12", "SEND"}},
+      {"a\tb\rc\nd", {"A", "B", "C", "D"}},
+      {"name=\"Mixed Case\" 10", {"NAME=MIXED CASE", "10"}},
+      // A quoted run after a separator ends the token; after a letter it goes on.
+      {" \"ab\"cd", {"AB", "CD"}},
+      {"x\"a b\"y z", {"XA BY", "Z"}},
+      {"\"unterminated run", {"UNTERMINATED RUN"}},
+      // A slash skips to the end of the line without ending the token.
+      {"ab/comment\ncd ef", {"ABCD", "EF"}},
+      {"// only a comment", {}},
+      {"1 \"a/b\"", {"1", "A/B"}},
+      {"\xe9t\xe9", {"\xe9T\xe9"}},  // bytes above 127 are kept
+  };
+  for (const Case& c : cases) EXPECT_EQ(Tokens(c.input), c.tokens) << "input: " << c.input;
+}
+
+TEST(TokenReaderTest, EndOfStreamState) {
+  std::istringstream last("12");
+  EXPECT_EQ(ReadToken(last), "12");
+  EXPECT_TRUE(last.good()) << "a token that ends the stream counts as read";
+  EXPECT_EQ(ReadToken(last), "");
+  EXPECT_TRUE(last.eof());
+
+  std::istringstream followed("12 ");
+  EXPECT_EQ(ReadToken(followed), "12");
+  EXPECT_FALSE(followed.eof());
+}
+
+TEST(TokenReaderTest, CountsEveryRequest) {
+  std::istringstream in("a");
+  TokenCounter() = 0;
+  ReadToken(in);
+  ReadToken(in);
+  ReadToken(in);
+  EXPECT_EQ(TokenCounter(), 3);
+}
+
+TEST(LineReaderTest, PiecesAndLineBreaks) {
+  std::string longLine(2000, 'x');
+  std::istringstream in("first\r\nsecond\n\n" + longLine + "\nlone\rcr\nno-end");
+  LineCounter() = 0;
+  std::vector<std::string> lines;
+  std::string line;
+  for (int i = 0; i < 10 && !in.eof(); ++i) {
+    ReadLine(in, line);
+    lines.push_back(line);
+  }
+  std::vector<std::string> expected = {"first", "second", "",  std::string(1023, 'x'),
+                                       std::string(977, 'x'), "lone\rcr", "no-end", ""};
+  EXPECT_EQ(lines, expected);
+  EXPECT_EQ(LineCounter(), 8);
+}
+
+TEST(LineReaderTest, ExactPieceLengthIsOneLine) {
+  std::istringstream in(std::string(1023, 'y') + "\r\nnext");
+  std::string line;
+  ReadLine(in, line);
+  EXPECT_EQ(line.size(), 1023u);
+  ReadLine(in, line);
+  EXPECT_EQ(line, "next");
+}
+
+TEST(LineReaderTest, ZeroByteEndsTheText) {
+  std::istringstream in(std::string("ab\0cd\nef", 8));
+  std::string line;
+  ReadLine(in, line);
+  EXPECT_EQ(line, "ab");
+  ReadLine(in, line);
+  EXPECT_EQ(line, "ef");
+}
+
+TEST(LineReaderTest, ResetsTokenCounterAndClearsState) {
+  std::istringstream in("last");
+  TokenCounter() = 5;
+  std::string line;
+  ReadLine(in, line);
+  EXPECT_EQ(TokenCounter(), 0);
+  EXPECT_TRUE(in.good()) << "a non-empty text clears the end of the stream";
+  ReadLine(in, line);
+  EXPECT_TRUE(in.eof());
+  EXPECT_TRUE(in.fail());
+}
+
+TEST(NumberTest, AtoiRules) {
+  struct Case {
+    const char* text;
+    long long value32;
+    long long value64;
+  };
+  const Case cases[] = {
+      {"", 0, 0},
+      {"abc", 0, 0},
+      {"42", 42, 42},
+      {"  -17x", -17, -17},
+      {"+8", 8, 8},
+      {"2147483647", INT_MAX, 2147483647LL},
+      {"2147483648", INT_MAX, 2147483648LL},
+      {"-2147483649", INT_MIN, -2147483649LL},
+      {"99999999999999999999", INT_MAX, LLONG_MAX},
+      {"-99999999999999999999", INT_MIN, LLONG_MIN},
+      {"-9223372036854775808", INT_MIN, LLONG_MIN},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Atoi(c.text), c.value32) << c.text;
+    EXPECT_EQ(Atoi64(c.text), c.value64) << c.text;
+  }
+  EXPECT_EQ(Atoi(nullptr), 0);
+}
+
+TEST(NumberTest, NumberItem) {
+  for (const char* good : {"0", "12", "0099"}) EXPECT_TRUE(IsNumberItem(good)) << good;
+  for (const char* bad : {"", "-1", "+1", "1a", " 1", "1.5"}) EXPECT_FALSE(IsNumberItem(bad)) << bad;
+}
+
+}  // namespace
+}  // namespace detail
+}  // namespace quenzel
