@@ -1,0 +1,197 @@
+// logbook: turns one audit entry into a tab-separated line and appends it to
+// the log's file, or hands it to syslog when no log directory is configured.
+#include "logbook.h"
+
+#include <fcntl.h>
+#include <sys/types.h>
+#include <syslog.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <string>
+
+namespace {
+
+constexpr char kDirVariable[] = "LOGBOOK_DIR";
+constexpr char kFileSuffix[] = ".log";
+
+// A type format longer than this is taken for text. It also keeps a stray
+// long string from making us pull a long run of arguments off the stack.
+constexpr size_t kMaxFormatLength = 64;
+
+// Characters that would break the line layout, with what is written instead.
+struct Escape {
+  char raw;
+  const char* written;
+};
+constexpr Escape kEscapes[] = {{'\t', "\\t"}, {'\r', "\\r"}, {'\n', "\\n"}, {'\\', "\\\\"}};
+
+void AppendEscaped(std::string* line, const char* text) {
+  if (text == nullptr) return;  // a null text is an empty field
+  for (const char* p = text; *p != '\0'; ++p) {
+    const auto* escape = std::find_if(std::begin(kEscapes), std::end(kEscapes),
+                                      [p](const Escape& e) { return e.raw == *p; });
+    if (escape != std::end(kEscapes)) {
+      line->append(escape->written);
+    } else {
+      line->push_back(*p);
+    }
+  }
+}
+
+void AppendField(std::string* line, const char* text) {
+  line->push_back('\t');
+  AppendEscaped(line, text);
+}
+
+// True when `text` is a type format: "%s" / "%d" pairs closed by one "%z".
+bool IsTypeFormat(const char* text) {
+  if (text == nullptr) return false;
+  const size_t length = strnlen(text, kMaxFormatLength + 1);
+  if (length == 0 || length > kMaxFormatLength || length % 2 != 0) return false;
+  for (size_t i = 0; i < length; i += 2) {
+    const bool last = i + 2 == length;
+    const char letter = text[i + 1];
+    const bool letter_ok = last ? letter == 'z' : (letter == 's' || letter == 'd');
+    if (text[i] != '%' || !letter_ok) return false;
+  }
+  return true;
+}
+
+// Reads the values `format` announces before its "%z" and appends them.
+void AppendAnnouncedValues(std::string* line, const char* format, va_list* args) {
+  for (const char* p = format; p[1] != 'z'; p += 2) {
+    if (p[1] == 'd') {
+      line->push_back('\t');
+      line->append(std::to_string(va_arg(*args, int)));
+    } else {
+      AppendField(line, va_arg(*args, const char*));
+    }
+  }
+}
+
+// Reads what follows the message: values, then the operation name, which is
+// always the last field (empty when the arguments do not name one).
+void AppendArguments(std::string* line, va_list* args) {
+  const char* first = va_arg(*args, const char*);
+  if (first == nullptr) {
+    AppendField(line, nullptr);
+    return;
+  }
+  if (IsTypeFormat(first)) {
+    AppendAnnouncedValues(line, first, args);
+  } else {
+    // A leading text; the format after it describes values passed earlier,
+    // so only its operation name is still to be read.
+    AppendField(line, first);
+    if (!IsTypeFormat(va_arg(*args, const char*))) {
+      AppendField(line, nullptr);
+      return;
+    }
+  }
+  AppendField(line, va_arg(*args, const char*));
+}
+
+// Current UTC time as 2026-12-06T01:02:03.456Z.
+std::string UtcTimestamp() {
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  tm utc{};
+  gmtime_r(&now.tv_sec, &utc);
+  char date[32];
+  const size_t length = strftime(date, sizeof date, "%Y-%m-%dT%H:%M:%S", &utc);
+  char millis[8];
+  snprintf(millis, sizeof millis, ".%03dZ", static_cast<int>(now.tv_nsec / 1000000) % 1000);
+  return std::string(date, length) + millis;
+}
+
+std::string FormatEntry(const char* source, int event_number, const char* message, va_list* args) {
+  std::string line = UtcTimestamp();
+  AppendField(&line, source);
+  line.push_back('\t');
+  line.append(std::to_string(event_number));
+  AppendField(&line, message);
+  AppendArguments(&line, args);
+  return line;
+}
+
+// The log's file name inside the log directory. '/' becomes '_', and "." and
+// ".." become "_" and "__", so that no log name leads outside the directory.
+std::string LogFileName(const char* log_name) {
+  std::string name(log_name);
+  if (name == "." || name == "..") {
+    name.assign(name.size(), '_');
+  } else {
+    std::replace(name.begin(), name.end(), '/', '_');
+  }
+  return name + kFileSuffix;
+}
+
+// Appends `line` with one write() to an O_APPEND descriptor, so that lines
+// from concurrent writers (threads or processes) never interleave.
+int AppendToFile(const char* dir, const char* log_name, const std::string& line) {
+  const std::string path = std::string(dir) + '/' + LogFileName(log_name);
+  int fd;
+  do {
+    fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) return -1;
+  ssize_t written;
+  do {
+    written = write(fd, line.data(), line.size());
+  } while (written < 0 && errno == EINTR);
+  const bool complete = written == static_cast<ssize_t>(line.size());
+  const bool closed = close(fd) == 0;
+  return complete && closed ? 0 : -1;
+}
+
+// openlog() keeps the ident pointer process-wide, so each entry opens, logs
+// and closes under this lock.
+std::mutex& SyslogMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
+int SendToSyslog(const char* log_name, const std::string& line) {
+  std::lock_guard<std::mutex> lock(SyslogMutex());
+  openlog(log_name, LOG_PID, LOG_USER);
+  syslog(LOG_USER | LOG_INFO, "%s", line.c_str());
+  closelog();
+  return 0;
+}
+
+int WriteEntry(const char* log_name, const char* source, int event_number, const char* message,
+               va_list* args) {
+  std::string line = FormatEntry(source, event_number, message, args);
+  const char* dir = getenv(kDirVariable);
+  if (dir == nullptr || *dir == '\0') return SendToSyslog(log_name, line);
+  line.push_back('\n');
+  return AppendToFile(dir, log_name, line);
+}
+
+}  // namespace
+
+// Category, severity and flags are accepted for the callers' sake but are not
+// recorded: every entry is an informational one.
+extern "C" int logbook_log_msg(const char* logName, const char* source, int eventNumber,
+                               int /*category*/, int /*severity*/, int /*flags*/,
+                               const char* message, ...) {
+  if (logName == nullptr || *logName == '\0') return 0;
+  va_list args;
+  va_start(args, message);
+  int result;
+  try {
+    result = WriteEntry(logName, source, eventNumber, message, &args);
+  } catch (...) {  // out of memory; nothing may escape into C callers
+    result = -1;
+  }
+  va_end(args);
+  return result;
+}
