@@ -37,13 +37,14 @@ class CatalogueTest : public QuenzelEnvTest {
 };
 
 TEST_F(CatalogueTest, HeadersNamesAndActions) {
-  ASSERT_TRUE(Load("ignored text before the first block\n"
-                   "#12 SEND\n"
-                   "#13 send table:action \"ITEM\"\n"
-                   "#14 DELETE table:action \"A\"B\"\n"
-                   "#15 SEARCHFIRSTNEXTTRANS table:action \"LONE\n"
-                   "#16 TOTALS_RAND_SEARCH table:action\n"
-                   "#17 ENQUIRE // \"quoted\" comment\n"));
+  ASSERT_TRUE(
+      Load("ignored text before the first block\n"
+           "#12 SEND\n"
+           "#13 send table:action \"ITEM\"\n"
+           "#14 DELETE table:action \"A\"B\"\n"
+           "#15 SEARCHFIRSTNEXTTRANS table:action \"LONE\n"
+           "#16 TOTALS_RAND_SEARCH table:action\n"
+           "#17 ENQUIRE // \"quoted\" comment\n"));
   struct Expected {
     int number;
     const char* key;
@@ -70,10 +71,11 @@ TEST_F(CatalogueTest, HeadersNamesAndActions) {
 }
 
 TEST_F(CatalogueTest, FirstEntryWinsForNamesAndNumbers) {
-  ASSERT_TRUE(Load("#12 SEND table:action \"ITEM\"\n1 NUMERIC x 4 0 1-9\n"
-                   "#13 SEND table:action \"ITEM\"\n"
-                   "#20 SEND table:action \"FIRST\"\n"
-                   "#20 SEND table:action \"SECOND\"\n"));
+  ASSERT_TRUE(
+      Load("#12 SEND table:action \"ITEM\"\n1 NUMERIC x 4 0 1-9\n"
+           "#13 SEND table:action \"ITEM\"\n"
+           "#20 SEND table:action \"FIRST\"\n"
+           "#20 SEND table:action \"SECOND\"\n"));
   EXPECT_EQ(catalogue.GetRecord(13), catalogue.GetRecord(12));
   EXPECT_EQ(catalogue.GetRecord(std::string("ITEM"))->fields.size(), 1u);
   EXPECT_EQ(catalogue.GetRecord(20)->name, "FIRST");
@@ -83,14 +85,15 @@ TEST_F(CatalogueTest, FirstEntryWinsForNamesAndNumbers) {
 
 TEST_F(CatalogueTest, BlocksAndFieldLines) {
   WriteRegistry({{kEnv, "Codepage", "1252"}});
-  ASSERT_TRUE(Load("#12 SEND table:action \"ITEM\"\n"
-                   "1 NUMERIC name=\"PLU\" 6 0 KEYPOS = \"F1\" 1-999999 // item number\n"
-                   "\n"
-                   "   // a comment line\n"
-                   "2 STRING unnamed 10 INITVALUE= \"Hello\"\n"
-                   "3 FLAG name=\"ACTIVE\" 1 N Y,N KEYPOS = \"F3\"\n"
-                   "#13 ENQUIRE\n"
-                   "5 STRING name=\"X\" 4\n"));
+  ASSERT_TRUE(
+      Load("#12 SEND table:action \"ITEM\"\n"
+           "1 NUMERIC name=\"PLU\" 6 0 KEYPOS = \"F1\" 1-999999 // item number\n"
+           "\n"
+           "   // a comment line\n"
+           "2 STRING unnamed 10 INITVALUE= \"Hello\"\n"
+           "3 FLAG name=\"ACTIVE\" 1 N Y,N KEYPOS = \"F3\"\n"
+           "#13 ENQUIRE\n"
+           "5 STRING name=\"X\" 4\n"));
   CQuenzelRecord* item = catalogue.GetRecord(12);
   ASSERT_NE(item, nullptr);
   ASSERT_EQ(item->fields.size(), 3u);
@@ -143,9 +146,10 @@ TEST_F(CatalogueTest, InitialiseAddsToWhatIsThere) {
 
 TEST_F(CatalogueTest, FailingBlockKeepsEarlierBlocks) {
   AuditOn();
-  EXPECT_FALSE(Load("#12 SEND\n1 NUMERIC x 4 0 1-9\n"
-                    "#13 SEND\n1 NUMERIC x 4 0 1-9\n7 BOGUS x 4\n"
-                    "#14 SEND\n"));
+  EXPECT_FALSE(
+      Load("#12 SEND\n1 NUMERIC x 4 0 1-9\n"
+           "#13 SEND\n1 NUMERIC x 4 0 1-9\n7 BOGUS x 4\n"
+           "#14 SEND\n"));
   EXPECT_NE(catalogue.GetRecord(12), nullptr);
   EXPECT_EQ(catalogue.GetRecord(13), nullptr);
   EXPECT_EQ(catalogue.GetRecord(14), nullptr);
@@ -194,8 +198,8 @@ TEST_F(CatalogueTest, StartEntryAndAuditSwitch) {
   auto entries = LogEntries("POS");
   ASSERT_EQ(entries.size(), 1u);
   std::string path = DefinitionPath("defs.txt");
-  EXPECT_EQ(entries[0], (std::vector<std::string>{"quenzel", "996", path, path,
-                                                  "CQuenzelFile::Read()"}));
+  EXPECT_EQ(entries[0],
+            (std::vector<std::string>{"quenzel", "996", path, path, "CQuenzelFile::Read()"}));
   // An empty log name writes nothing at all.
   AuditOn();
   CQuenzelFile quiet;
@@ -207,7 +211,8 @@ TEST_F(CatalogueTest, RefusedFiles) {
   std::string path = DefinitionPath("defs.txt");
   for (const char* bom : {"\xFF\xFE", "\xFE\xFF"}) {
     CQuenzelFile fresh;
-    EXPECT_FALSE(fresh.Initialise(WriteDefinition("defs.txt", std::string(bom) + "#\0" "1"),
+    EXPECT_FALSE(fresh.Initialise(WriteDefinition("defs.txt", std::string(bom) + "#\0"
+                                                                                 "1"),
                                   "U", nullptr, ""));
   }
   auto entries = LogEntries("U");
@@ -220,10 +225,10 @@ TEST_F(CatalogueTest, RefusedFiles) {
   EXPECT_FALSE(missing.Initialise("absent.txt", "M", nullptr, ""));
   entries = LogEntries("M");
   ASSERT_EQ(entries.size(), 2u);
-  EXPECT_EQ(entries[1], (std::vector<std::string>{
-                            "quenzel", "996",
-                            "Quenzel.dll failed to open " + DefinitionPath("absent.txt"),
-                            "CQuenzelFile::Read()"}));
+  EXPECT_EQ(entries[1],
+            (std::vector<std::string>{"quenzel", "996",
+                                      "Quenzel.dll failed to open " + DefinitionPath("absent.txt"),
+                                      "CQuenzelFile::Read()"}));
   CQuenzelFile directory;
   ::mkdir((dir() + "/zqapi/sub").c_str(), 0755);
   EXPECT_FALSE(directory.Initialise("sub", "", nullptr, ""));
@@ -259,9 +264,9 @@ TEST_F(CatalogueTest, MeasurementSettingsFromRegistry) {
     CQuenzelFile fresh;
     ASSERT_TRUE(fresh.Initialise(WriteDefinition("defs.txt", "#12 SEND\n"), "", nullptr, ""));
     const CQuenzelRecord& r = *fresh.GetRecord(12);
-    std::vector<int> got = {r.sourceBaseWeightUnits,     r.sourceTotalsBaseWeightUnits,
-                            r.netWeightBaseWeightUnits,  r.priceUnits,
-                            r.sourceScalingFactor,       r.sourceTotalsScalingFactor,
+    std::vector<int> got = {r.sourceBaseWeightUnits,    r.sourceTotalsBaseWeightUnits,
+                            r.netWeightBaseWeightUnits, r.priceUnits,
+                            r.sourceScalingFactor,      r.sourceTotalsScalingFactor,
                             r.netWeightScalingFactor};
     EXPECT_EQ(got, c.expected);
     EXPECT_EQ(r.destinationBaseWeightUnits, 0);

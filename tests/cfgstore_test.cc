@@ -1,5 +1,7 @@
 // Tests for cfgstore: registry export files written to a temp dir and read
 // back through the public API.
+#include "cfgstore.h"
+
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -11,8 +13,6 @@
 #include <iterator>
 #include <random>
 #include <string>
-
-#include "cfgstore.h"
 
 namespace {
 
@@ -72,12 +72,16 @@ const std::string kBody =
     "\"Plain\"=\"hello world\"\n\"NoExpand\"=\"%CFGSTORE_T_HOME%\"\n"
     "\"Path\"=\"C:\\\\ZQ\\\\\"\n\"Quote\"=\"say \\\"hi\\\"\"\n\"Lax\"=\"C:\\ZQ\\bin\"\n"
     "@=\"the default\"\n\"Count\"=dword:0000000a\n\"Max\"=dword:ffffffff\n"
-    "\"Expand\"=hex(2):" + HexUtf16("%CFGSTORE_T_HOME%\\bin;%CFGSTORE_T_UNSET%;100%") + "\n"
+    "\"Expand\"=hex(2):" +
+    HexUtf16("%CFGSTORE_T_HOME%\\bin;%CFGSTORE_T_UNSET%;100%") +
+    "\n"
     "\"Long\"=hex(2):41,00,42,00,\\\n"
     "    43,00,\\\n"
     "  00,00\n"
     "\"Gone\"=\"x\"\n\"Gone\"=-\n\"Big\"=hex(b):00,00,00,00,01,00,00,00\n"
-    "\"Dw\"=hex(4):0b,00,00,00\n\"Sz\"=hex(1):" + HexUtf16("sz") + "\n"
+    "\"Dw\"=hex(4):0b,00,00,00\n\"Sz\"=hex(1):" +
+    HexUtf16("sz") +
+    "\n"
     "\"Raw\"=hex:01,02\n\"Multi\"=hex(7):41,00,00,00,00,00\n   ; an indented comment\n"
     "\"Broken\"=dword:xyz\n\"NoColon\"=hex(2)41,00,00,00\nthis line is noise\n"
     "\"Trailing\"=\"x\" junk\n"
@@ -96,27 +100,41 @@ const struct {
   const char* name;
   const char* expected;
 } kBodyValues[] = {
-    {"SOFTWARE\\T", "Plain", "hello world"},    {"SOFTWARE\\T", "NoExpand", "%CFGSTORE_T_HOME%"},
-    {"SOFTWARE\\T", "Path", "C:\\ZQ\\"},         {"SOFTWARE\\T", "Quote", "say \"hi\""},
-    {"SOFTWARE\\T", "Lax", "C:\\ZQ\\bin"},       {"SOFTWARE\\T", "", "the default"},
-    {"SOFTWARE\\T", "Count", "10"},              {"SOFTWARE\\T", "Max", "4294967295"},
-    {"SOFTWARE\\T", "Long", "ABC"},              {"SOFTWARE\\T", "Gone", kMissing},
-    {"SOFTWARE\\T", "Big", "4294967296"},        {"SOFTWARE\\T", "Dw", "11"},
-    {"SOFTWARE\\T", "Sz", "sz"},                 {"SOFTWARE\\T", "Raw", kMissing},
-    {"SOFTWARE\\T", "Multi", kMissing},          {"SOFTWARE\\T", "Broken", kMissing},
-    {"SOFTWARE\\T", "NoColon", kMissing},        {"SOFTWARE\\T", "Trailing", kMissing},
+    {"SOFTWARE\\T", "Plain", "hello world"},
+    {"SOFTWARE\\T", "NoExpand", "%CFGSTORE_T_HOME%"},
+    {"SOFTWARE\\T", "Path", "C:\\ZQ\\"},
+    {"SOFTWARE\\T", "Quote", "say \"hi\""},
+    {"SOFTWARE\\T", "Lax", "C:\\ZQ\\bin"},
+    {"SOFTWARE\\T", "", "the default"},
+    {"SOFTWARE\\T", "Count", "10"},
+    {"SOFTWARE\\T", "Max", "4294967295"},
+    {"SOFTWARE\\T", "Long", "ABC"},
+    {"SOFTWARE\\T", "Gone", kMissing},
+    {"SOFTWARE\\T", "Big", "4294967296"},
+    {"SOFTWARE\\T", "Dw", "11"},
+    {"SOFTWARE\\T", "Sz", "sz"},
+    {"SOFTWARE\\T", "Raw", kMissing},
+    {"SOFTWARE\\T", "Multi", kMissing},
+    {"SOFTWARE\\T", "Broken", kMissing},
+    {"SOFTWARE\\T", "NoColon", kMissing},
+    {"SOFTWARE\\T", "Trailing", kMissing},
     {"SOFTWARE\\T", "Expand", "/opt/zq\\bin;%CFGSTORE_T_UNSET%;100%"},
     // Key deletion takes subkeys defined before it, not siblings or later keys.
-    {"SOFTWARE\\A\\B", "v", kMissing},           {"SOFTWARE\\A\\B\\C", "v", kMissing},
-    {"SOFTWARE\\A\\BC", "v", "sibling"},         {"SOFTWARE\\A\\B\\D", "v", "later"},
+    {"SOFTWARE\\A\\B", "v", kMissing},
+    {"SOFTWARE\\A\\B\\C", "v", kMissing},
+    {"SOFTWARE\\A\\BC", "v", "sibling"},
+    {"SOFTWARE\\A\\B\\D", "v", "later"},
     {"SOFTWARE\\A", "w", kMissing},
     // Case and stray backslashes do not matter.
     {"software\\TORVANHOLME\\environment", "ZQEXE", "zq"},
     {"\\SOFTWARE\\\\TorvanHolme\\Environment\\", "zqexe", "zq"},
     // The 32-bit view answers only when the key itself is missing.
-    {"SOFTWARE\\Only32", "v", "32"},             {"software\\only32\\", "V", "32"},
-    {"SOFTWARE\\Both", "v", "64"},               {"SOFTWARE\\Both", "w", kMissing},
-    {"SOFTWARE\\Parent", "v", kMissing},         {"SYSTEM\\Sys", "v", kMissing},
+    {"SOFTWARE\\Only32", "v", "32"},
+    {"software\\only32\\", "V", "32"},
+    {"SOFTWARE\\Both", "v", "64"},
+    {"SOFTWARE\\Both", "w", kMissing},
+    {"SOFTWARE\\Parent", "v", kMissing},
+    {"SYSTEM\\Sys", "v", kMissing},
 };
 
 TEST_F(CfgstoreTest, ReadsTheSameFromEveryEncoding) {
@@ -147,7 +165,9 @@ TEST_F(CfgstoreTest, ConvertsUtf16TextAndKeepsRegedit4Bytes) {
   text += u"\"Hex\"=hex(2):e9,00,3d,d8,00,de,00,00\r\n";
   Use(Utf16File(text));
   EXPECT_EQ(Read("SOFTWARE\\T\xC3\xA9", "Smile"), "caf\xC3\xA9 \xF0\x9F\x98\x80");
-  EXPECT_EQ(Read("SOFTWARE\\T\xC3\xA9", "Lone"), "a\xEF\xBF\xBD" "b\xEF\xBF\xBD");
+  EXPECT_EQ(Read("SOFTWARE\\T\xC3\xA9", "Lone"),
+            "a\xEF\xBF\xBD"
+            "b\xEF\xBF\xBD");
   EXPECT_EQ(Read("SOFTWARE\\T\xC3\xA9", "Hex"), "\xC3\xA9\xF0\x9F\x98\x80");
 
   Use("REGEDIT4\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\T]\n\"Text\"=\"caf\xE9\"\n"
@@ -163,13 +183,25 @@ TEST_F(CfgstoreTest, SwitchesAndNumbersReadLikeTheirTables) {
     bool on;
     int number;
   } cases[] = {
-      {"\"1\"", true, 1},       {"\"true\"", true, 0},         {"\"TRUE\"", true, 0},
-      {"\"Yes\"", true, 0},     {"\" on \"", true, 0},         {"\"0\"", false, 0},
-      {"\"2\"", false, 2},      {"\"no\"", false, 0},          {"\"\"", false, 0},
-      {"\"onx\"", false, 0},    {"\"  -17xyz\"", false, -17},  {"\"+5\"", false, 5},
-      {"\"2147483647\"", false, INT_MAX},  {"\"2147483648\"", false, INT_MAX},
-      {"\"-2147483648\"", false, INT_MIN}, {"\"-99999999999999999999\"", false, INT_MIN},
-      {"dword:0", false, 0},    {"dword:00000007", true, 7},   {"dword:ffffffff", true, -1},
+      {"\"1\"", true, 1},
+      {"\"true\"", true, 0},
+      {"\"TRUE\"", true, 0},
+      {"\"Yes\"", true, 0},
+      {"\" on \"", true, 0},
+      {"\"0\"", false, 0},
+      {"\"2\"", false, 2},
+      {"\"no\"", false, 0},
+      {"\"\"", false, 0},
+      {"\"onx\"", false, 0},
+      {"\"  -17xyz\"", false, -17},
+      {"\"+5\"", false, 5},
+      {"\"2147483647\"", false, INT_MAX},
+      {"\"2147483648\"", false, INT_MAX},
+      {"\"-2147483648\"", false, INT_MIN},
+      {"\"-99999999999999999999\"", false, INT_MIN},
+      {"dword:0", false, 0},
+      {"dword:00000007", true, 7},
+      {"dword:ffffffff", true, -1},
       {"hex(b):ff,ff,ff,ff,ff,ff,ff,ff", true, INT_MAX},
   };
   std::string file = kHeader5 + "[HKEY_LOCAL_MACHINE\\SOFTWARE\\S]\n";
@@ -255,8 +287,9 @@ TEST_F(CfgstoreTest, OverridesAnswerBeforeTheFile) {
 TEST_F(CfgstoreTest, SurvivesMalformedAndHostileFiles) {
   const std::string seeds[] = {kHeader5 + kBody, Utf16File(Widen(kHeader5 + kBody)),
                                "REGEDIT4\n" + kBody};
-  const std::string specials[] = {"\\", "\"", "[", "]", "\n", "\r\n", "%", ",", "=", "-",
-                                  std::string(1, '\0'), "\xFF\xFE", "hex(", "@="};
+  const std::string specials[] = {
+      "\\",       "\"",   "[", "]", "\n", "\r\n", "%", ",", "=", "-", std::string(1, '\0'),
+      "\xFF\xFE", "hex(", "@="};
   std::mt19937 rng(20240611);
   auto pick = [&rng](size_t n) { return std::uniform_int_distribution<size_t>(0, n - 1)(rng); };
   for (int i = 0; i < 400; ++i) {

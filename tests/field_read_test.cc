@@ -85,11 +85,9 @@ TEST(FieldReadTest, NumericTail) {
       {"1 NUMERIC x 4 7 1 9999 ", "", true, "n=1 type=1 len=4 def=7 min=1 max=9999"},
       {"1 NUMERIC x 4 7 5 ", "", true, "n=1 type=1 len=4 def=7 min=5 max=5"},
       {"1 NUMERIC x 4 0 -5 KEYPOS = \"F1\" 5", "", true, "n=1 type=1 len=4 list=-5 keypos=F1"},
-      {"1 NUMERIC x 4 0 +5 KEYPOS = \"F1\" 9", "", true,
-       "n=1 type=1 len=4 min=5 max=9 keypos=F1"},
+      {"1 NUMERIC x 4 0 +5 KEYPOS = \"F1\" 9", "", true, "n=1 type=1 len=4 min=5 max=9 keypos=F1"},
       // A name, a '-' or a ',' makes a value list; the token after its attributes is ignored.
-      {"1 NUMERIC x 4 0 1-99 PRIVATE 7 NOPARTIAL", "", true,
-       "n=1 type=1 len=4 list=1-99 private"},
+      {"1 NUMERIC x 4 0 1-99 PRIVATE 7 NOPARTIAL", "", true, "n=1 type=1 len=4 list=1-99 private"},
       {"1 NUMERIC name=\"PLU\" 6 0 KEYPOS = \"F1\" 1 999", "PLU", true,
        "n=1 type=1 len=6 list=1 keypos=F1"},
       {"1 NUMERIC x 4 0 1,3,5", "", true, "n=1 type=1 len=4 list=1,3,5"},

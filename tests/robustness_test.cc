@@ -15,9 +15,7 @@ using quenzel_test::QuenzelEnvTest;
 
 constexpr int kRounds = 3000;
 
-std::string Seed() {
-  return quenzel_test::ReadFile(QUENZEL_SOURCE_DIR "/examples/zqapi/shop.def");
-}
+std::string Seed() { return quenzel_test::ReadFile(QUENZEL_SOURCE_DIR "/examples/zqapi/shop.def"); }
 
 // One of a few kinds of damage, chosen by the generator.
 std::string Mutate(const std::string& seed, std::mt19937& rng) {
@@ -51,9 +49,11 @@ std::string Mutate(const std::string& seed, std::mt19937& rng) {
       break;
     default: {  // random tokens from the format's vocabulary
       static const char* const words[] = {
-          "#12", "SEND", "table:action", "\"X\"", "1", "NUMERIC", "STRING", "FLAG", "name=\"A\"",
-          "KEYPOS", "=", "PSEUDO", "SPLITCNT", "INITVALUE=", "#INITVALUE=abc", "99999999",
-          "-", "1-9", "Y,N", "//", "\n", "\t", "DELCTLCH", "PRIVATE", "0"};
+          "#12",      "SEND",   "table:action", "\"X\"",      "1",
+          "NUMERIC",  "STRING", "FLAG",         "name=\"A\"", "KEYPOS",
+          "=",        "PSEUDO", "SPLITCNT",     "INITVALUE=", "#INITVALUE=abc",
+          "99999999", "-",      "1-9",          "Y,N",        "//",
+          "\n",       "\t",     "DELCTLCH",     "PRIVATE",    "0"};
       text.clear();
       for (int i = 0, n = rng() % 200; i < n; ++i) {
         text += words[rng() % (sizeof words / sizeof *words)];

@@ -5,8 +5,8 @@
 #ifndef QUENZEL_TESTS_TEST_ENV_H_
 #define QUENZEL_TESTS_TEST_ENV_H_
 
-#include <gtest/gtest.h>
 #include <ftw.h>
+#include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -45,9 +45,10 @@ class TempDir {
     path_ = ::mkdtemp(pattern);
   }
   ~TempDir() {
-    ::nftw(path_.c_str(), [](const char* p, const struct stat*, int, struct FTW*) {
-      return ::remove(p);
-    }, 16, FTW_DEPTH | FTW_PHYS);
+    ::nftw(
+        path_.c_str(),
+        [](const char* p, const struct stat*, int, struct FTW*) { return ::remove(p); }, 16,
+        FTW_DEPTH | FTW_PHYS);
   }
   const std::string& path() const { return path_; }
 
@@ -77,8 +78,8 @@ class QuenzelEnvTest : public ::testing::Test {
     all.insert(all.end(), values.begin(), values.end());
     std::string text = "REGEDIT4\r\n";
     for (const RegistryValue& v : all) {
-      text += "\r\n[HKEY_LOCAL_MACHINE\\" + v.key + "]\r\n\"" + v.name + "\"=\"" +
-              Escape(v.value) + "\"\r\n";
+      text += "\r\n[HKEY_LOCAL_MACHINE\\" + v.key + "]\r\n\"" + v.name + "\"=\"" + Escape(v.value) +
+              "\"\r\n";
     }
     WriteFile(dir_.path() + "/registry.reg", text);
   }

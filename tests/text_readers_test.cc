@@ -78,8 +78,9 @@ TEST(LineReaderTest, PiecesAndLineBreaks) {
     ReadLine(in, line);
     lines.push_back(line);
   }
-  std::vector<std::string> expected = {"first", "second", "",  std::string(1023, 'x'),
-                                       std::string(977, 'x'), "lone\rcr", "no-end", ""};
+  std::vector<std::string> expected = {
+      "first",    "second", "", std::string(1023, 'x'), std::string(977, 'x'),
+      "lone\rcr", "no-end", ""};
   EXPECT_EQ(lines, expected);
   EXPECT_EQ(LineCounter(), 8);
 }
@@ -142,7 +143,8 @@ TEST(NumberTest, AtoiRules) {
 
 TEST(NumberTest, NumberItem) {
   for (const char* good : {"0", "12", "0099"}) EXPECT_TRUE(IsNumberItem(good)) << good;
-  for (const char* bad : {"", "-1", "+1", "1a", " 1", "1.5"}) EXPECT_FALSE(IsNumberItem(bad)) << bad;
+  for (const char* bad : {"", "-1", "+1", "1a", " 1", "1.5"})
+    EXPECT_FALSE(IsNumberItem(bad)) << bad;
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 //
 // The tool only dispatches: it parses arguments, calls the library, prints
 // and returns a status (0 success, 1 the file or data is bad, 2 usage).
+#include <quenzel.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -12,8 +14,6 @@
 #include <iostream>
 #include <string>
 #include <vector>
-
-#include <quenzel.h>
 
 #include "registry_pointer.h"
 

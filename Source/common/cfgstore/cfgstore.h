@@ -34,15 +34,13 @@ class CFGSTORE_API Registry {
   // The value's text (dword values as decimal text), or `defaultValue` when
   // the value is missing. `reserved` is ignored.
   std::string read(HKEY root, const std::string& keyPath, const std::string& section,
-                   const std::string& valueName, const std::string& defaultValue,
-                   int reserved);
+                   const std::string& valueName, const std::string& defaultValue, int reserved);
 
   // The value read as a switch: true for 1, true, yes, on (any case) or a
   // non-zero dword; everything else is false. A missing value reads
   // `defaultValue` the same way.
   bool readBool(HKEY root, const std::string& keyPath, const std::string& section,
-                const std::string& valueName, const std::string& defaultValue,
-                int reserved);
+                const std::string& valueName, const std::string& defaultValue, int reserved);
 };
 
 // The process-wide registry object the library calls.
@@ -65,9 +63,8 @@ CFGSTORE_API const char* readRegA(const char* valueName, const char* defaultValu
 // Copies the value's text (or `defaultValue`) into `buffer` of `size` bytes,
 // truncated and always terminated when size > 0. Returns the length of the
 // full text.
-CFGSTORE_API int readReg(HKEY root, const char* keyPath, const char* section,
-                         const char* valueName, char* buffer, int size,
-                         const char* defaultValue);
+CFGSTORE_API int readReg(HKEY root, const char* keyPath, const char* section, const char* valueName,
+                         char* buffer, int size, const char* defaultValue);
 
 namespace cfgstore {
 

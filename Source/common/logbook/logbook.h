@@ -43,8 +43,7 @@ extern "C" {
 // Writes one entry. Returns 0 when it was written or dropped on purpose,
 // -1 when it could not be written. Callers may ignore the result.
 LOGBOOK_API int logbook_log_msg(const char* logName, const char* source, int eventNumber,
-                                int category, int severity, int flags,
-                                const char* message, ...);
+                                int category, int severity, int flags, const char* message, ...);
 
 }  // extern "C"
 

@@ -43,15 +43,15 @@ class QUENZEL_API CQuenzelException {
                     const std::string& recordName, const std::string& fieldName,
                     const std::string& context2, const std::string& context1);
 
-  int m_Error;                // QuenzelError value, or -1 when the field was not found
-  int m_Extra;                // always 0
-  std::string m_Method;       // operation that threw, e.g. "GetField"
-  std::string m_FieldName;    // name of the field asked for
-  std::string m_AuditText;    // the record's audit text (definition path)
-  std::string m_ErrorName;    // name of m_Error; -1 gives "Not Found"
-  std::string m_Context1;     // the field's comment
-  std::string m_Context2;     // the field's rejected-value text
-  std::string m_RecordName;   // name of the record
+  int m_Error;               // QuenzelError value, or -1 when the field was not found
+  int m_Extra;               // always 0
+  std::string m_Method;      // operation that threw, e.g. "GetField"
+  std::string m_FieldName;   // name of the field asked for
+  std::string m_AuditText;   // the record's audit text (definition path)
+  std::string m_ErrorName;   // name of m_Error; -1 gives "Not Found"
+  std::string m_Context1;    // the field's comment
+  std::string m_Context2;    // the field's rejected-value text
+  std::string m_RecordName;  // name of the record
 };
 
 #endif  // QUENZEL_QUENZEL_ERROR_H_

@@ -31,13 +31,12 @@ struct TypeEntry {
 
 // Looked up in this order; the first name of a code is its display name.
 constexpr TypeEntry kTypeTable[] = {
-    {"NUMERIC", 1},   {"COLOUR", 1},      {"YEAR", 2},       {"STRING", 3},
-    {"DATETIME", 3},  {"BLOB", 3},        {"FLAG", 4},       {"TEXT", 5},
-    {"CURRENCY", 6},  {"WEIGHT", 7},      {"NETWEIGHT", 8},  {"WEIGHTHIRES", 9},
-    {"PRICE", 10},    {"UOM", 11},        {"PRICEBASE", 12}, {"FONT", 13},
-    {"NSTRING", 14},  {"CHARACTER", 15},  {"BARCODE", 16},   {"STRINGNOTR", 17},
-    {"TEXTNOTR", 18}, {"NSTRINGNOTR", 19}, {"CLOB", 20},     {"VALUE", 22},
-    {"UNITVALUE", 10}, {"FILENAME", 3},   {"PERCENTAGE", 21},
+    {"NUMERIC", 1},   {"COLOUR", 1},       {"YEAR", 2},       {"STRING", 3},   {"DATETIME", 3},
+    {"BLOB", 3},      {"FLAG", 4},         {"TEXT", 5},       {"CURRENCY", 6}, {"WEIGHT", 7},
+    {"NETWEIGHT", 8}, {"WEIGHTHIRES", 9},  {"PRICE", 10},     {"UOM", 11},     {"PRICEBASE", 12},
+    {"FONT", 13},     {"NSTRING", 14},     {"CHARACTER", 15}, {"BARCODE", 16}, {"STRINGNOTR", 17},
+    {"TEXTNOTR", 18}, {"NSTRINGNOTR", 19}, {"CLOB", 20},      {"VALUE", 22},   {"UNITVALUE", 10},
+    {"FILENAME", 3},  {"PERCENTAGE", 21},
 };
 
 constexpr int kMaxFieldNumber = 9999999;
@@ -96,9 +95,8 @@ std::string ReadInitialValue(std::istream& in) {
 }
 
 bool IsAllDigits(const std::string& word) {
-  return !word.empty() && std::all_of(word.begin(), word.end(), [](char c) {
-    return c >= '0' && c <= '9';
-  });
+  return !word.empty() &&
+         std::all_of(word.begin(), word.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 }  // namespace
@@ -117,7 +115,16 @@ const char* FieldTypeName(int code) {
 
 bool IsNumericType(int code) {
   switch (code) {
-    case 1: case 2: case 6: case 7: case 8: case 9: case 10: case 16: case 21: case 22:
+    case 1:
+    case 2:
+    case 6:
+    case 7:
+    case 8:
+    case 9:
+    case 10:
+    case 16:
+    case 21:
+    case 22:
       return true;
     default:
       return false;
@@ -126,7 +133,13 @@ bool IsNumericType(int code) {
 
 bool IsTextType(int code) {
   switch (code) {
-    case 3: case 5: case 14: case 17: case 18: case 19: case 20:
+    case 3:
+    case 5:
+    case 14:
+    case 17:
+    case 18:
+    case 19:
+    case 20:
       return true;
     default:
       return false;
@@ -135,7 +148,11 @@ bool IsTextType(int code) {
 
 bool IsSingleCharacterType(int code) {
   switch (code) {
-    case 4: case 11: case 12: case 13: case 15:
+    case 4:
+    case 11:
+    case 12:
+    case 13:
+    case 15:
       return true;
     default:
       return false;
@@ -350,8 +367,7 @@ bool CQuenzelField::ReadTextTail(std::istream& in) {
   return ReadValidCharacters(in, token, error) && !error;
 }
 
-bool CQuenzelField::ReadValidCharacters(std::istream& in, const std::string& first,
-                                        bool& error) {
+bool CQuenzelField::ReadValidCharacters(std::istream& in, const std::string& first, bool& error) {
   if (first.size() != 1) return false;
   m_ValidChars.push_back(static_cast<unsigned char>(first[0]));
   for (;;) {

@@ -103,52 +103,52 @@ class QUENZEL_API CQuenzelField {
   bool IsPriceBase() const { return m_Type == kTypePriceBase; }
 
   // Weight conversion settings, handed over by the record.
-  int m_HostSF;                  // host scaling factor; default 0
-  int m_ScaleMS;                 // scale measurement system; default 0
-  int m_ScaleSF;                 // scale scaling factor; default 0
-  int m_HostMS;                  // host measurement system; default 0
-  int m_TotalsMS;                // sixth conversion setting (price units); default 0
-  bool m_ConvertField;           // this field takes part in weight conversion; default false
-  bool m_ConversionOn;           // weight conversion is switched on; default false
-  bool m_ConversionFlagA;        // eighth conversion setting (price base); default false
-  bool m_HostUnitsFixed;         // keep m_HostMS/m_HostSF on later hand-overs; default false
-  bool m_ConversionFlagB;        // ninth conversion setting (backward compatible); default false
+  int m_HostSF;            // host scaling factor; default 0
+  int m_ScaleMS;           // scale measurement system; default 0
+  int m_ScaleSF;           // scale scaling factor; default 0
+  int m_HostMS;            // host measurement system; default 0
+  int m_TotalsMS;          // sixth conversion setting (price units); default 0
+  bool m_ConvertField;     // this field takes part in weight conversion; default false
+  bool m_ConversionOn;     // weight conversion is switched on; default false
+  bool m_ConversionFlagA;  // eighth conversion setting (price base); default false
+  bool m_HostUnitsFixed;   // keep m_HostMS/m_HostSF on later hand-overs; default false
+  bool m_ConversionFlagB;  // ninth conversion setting (backward compatible); default false
 
   // Definition.
-  int m_Type;                    // FieldType code; default 3 (STRING)
-  long long m_Default;           // default number / character (low byte) / text padding switch
-  long long m_Min;               // minimum of the allowed range; default -1
-  long long m_Max;               // maximum of the allowed range; default -1
-  std::string m_ValueList;       // allowed values and low-high ranges, comma separated
-  int m_PseudoNumber;            // PSEUDO number; default -1
-  int m_FieldNumber;             // field number within the record
-  int m_Length;                  // length in characters; default 0
-  int m_SplitCnt1;               // first SPLITCNT number; default 0
-  int m_SplitCnt2;               // second SPLITCNT number; default 0
-  int m_Reserved1;               // kept and copied only; default 0
-  int m_RecordNumber;            // number of the owning record
-  bool m_Reserved2;              // kept and copied only; default false
-  bool m_Reserved3;              // kept and copied only; default false
-  bool m_Private;                // PRIVATE attribute; default false
-  bool m_NoPartial;              // NOPARTIAL attribute; default false
-  bool m_DelCtlCh;               // DELCTLCH attribute; default false
-  bool m_Supplied;               // the host supplied a value; cleared by Reset
-  bool m_TreatAsText;            // text getters treat the field as text; the writer skips it
-  bool m_NoPad;                  // never pad the text value; default false
-  bool m_SendOrDelete;           // owning record's action is SEND or DELETE
+  int m_Type;               // FieldType code; default 3 (STRING)
+  long long m_Default;      // default number / character (low byte) / text padding switch
+  long long m_Min;          // minimum of the allowed range; default -1
+  long long m_Max;          // maximum of the allowed range; default -1
+  std::string m_ValueList;  // allowed values and low-high ranges, comma separated
+  int m_PseudoNumber;       // PSEUDO number; default -1
+  int m_FieldNumber;        // field number within the record
+  int m_Length;             // length in characters; default 0
+  int m_SplitCnt1;          // first SPLITCNT number; default 0
+  int m_SplitCnt2;          // second SPLITCNT number; default 0
+  int m_Reserved1;          // kept and copied only; default 0
+  int m_RecordNumber;       // number of the owning record
+  bool m_Reserved2;         // kept and copied only; default false
+  bool m_Reserved3;         // kept and copied only; default false
+  bool m_Private;           // PRIVATE attribute; default false
+  bool m_NoPartial;         // NOPARTIAL attribute; default false
+  bool m_DelCtlCh;          // DELCTLCH attribute; default false
+  bool m_Supplied;          // the host supplied a value; cleared by Reset
+  bool m_TreatAsText;       // text getters treat the field as text; the writer skips it
+  bool m_NoPad;             // never pad the text value; default false
+  bool m_SendOrDelete;      // owning record's action is SEND or DELETE
 
   // Value and texts.
-  std::string m_Value;           // current value, UTF-8
-  std::string m_AuditName;       // audit-log name of the field's entries
-  std::string m_Key;             // KEY attribute value
-  std::string m_KeyPos;          // KEYPOS attribute value ("F1".."F3" mark key fields)
-  std::string m_AuditText;       // definition file path, first in the field's audit entries
-  std::string m_Comment;         // text after "//" on the definition line
-  std::string m_Rejected;        // last rejected or replaced value ("old:new" on substitution)
-  std::string m_RecordName;      // name of the owning record
-  std::string m_InitValue;       // initial value of a text field (INITVALUE=)
-  std::string m_CodePage;        // converter name of the definition's code page, e.g. "cp-1252"
-  std::string m_Name;            // the field's name
+  std::string m_Value;       // current value, UTF-8
+  std::string m_AuditName;   // audit-log name of the field's entries
+  std::string m_Key;         // KEY attribute value
+  std::string m_KeyPos;      // KEYPOS attribute value ("F1".."F3" mark key fields)
+  std::string m_AuditText;   // definition file path, first in the field's audit entries
+  std::string m_Comment;     // text after "//" on the definition line
+  std::string m_Rejected;    // last rejected or replaced value ("old:new" on substitution)
+  std::string m_RecordName;  // name of the owning record
+  std::string m_InitValue;   // initial value of a text field (INITVALUE=)
+  std::string m_CodePage;    // converter name of the definition's code page, e.g. "cp-1252"
+  std::string m_Name;        // the field's name
   std::vector<unsigned char> m_ValidChars;  // allowed characters of a single-character field
 
  private:

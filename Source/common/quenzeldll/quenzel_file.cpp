@@ -49,8 +49,8 @@ bool CQuenzelFile::Initialise(const std::string& fileName, const std::string& lo
   bool audit = registry.readBool(HKEY_LOCAL_MACHINE, kKeyDriver, "quenzel", "AUDITLOG", "", 0);
   definitionPath = std::string(readRegA("ZQEXE", "")) + "zqapi" + "\\" + fileName;
   // This entry carries the path before its type format; see logbook.h.
-  logbook_log_msg(logName.c_str(), kAuditSource, kEventCatalogue, 0, 10, 0,
-                  definitionPath.c_str(), definitionPath.c_str(), "%s%s%z", kReadOperation);
+  logbook_log_msg(logName.c_str(), kAuditSource, kEventCatalogue, 0, 10, 0, definitionPath.c_str(),
+                  definitionPath.c_str(), "%s%s%z", kReadOperation);
 
   if (LoadCache(definitionPath, definitionPath) == 0) return true;
   if (!Read(audit ? logName : std::string())) return false;
@@ -83,16 +83,16 @@ bool CQuenzelFile::Read(const std::string& logName) {
   if (IsUnicodeFile(definitionPath)) {
     ReportReadError(ReadErrorKind::kUnicode, definitionPath, 0, 0);
     if (!logName.empty())
-      logbook_log_msg(logName.c_str(), kAuditSource, kEventCatalogue, 0, 10, 0,
-                      "File is unicode", definitionPath.c_str(), "%z", kReadOperation);
+      logbook_log_msg(logName.c_str(), kAuditSource, kEventCatalogue, 0, 10, 0, "File is unicode",
+                      definitionPath.c_str(), "%z", kReadOperation);
     return false;
   }
   if (!in.is_open() || IsDirectory(definitionPath)) {  // a directory is no file to read
     ReportReadError(ReadErrorKind::kOpenFailed, definitionPath, 0, 0);
     if (!logName.empty()) {
       std::string message = "Quenzel.dll failed to open " + definitionPath;
-      logbook_log_msg(logName.c_str(), kAuditSource, kEventCatalogue, 0, 10, 0,
-                      message.c_str(), "%z", kReadOperation);
+      logbook_log_msg(logName.c_str(), kAuditSource, kEventCatalogue, 0, 10, 0, message.c_str(),
+                      "%z", kReadOperation);
     }
     return false;
   }
@@ -110,8 +110,8 @@ bool CQuenzelFile::Read(const std::string& logName) {
     }
     CQuenzelRecord record(definitionPath, logName);
     if (codepage.empty())
-      codepage = "cp-" + registry.read(HKEY_LOCAL_MACHINE, kKeyRoot, "ENVIRONMENT", "Codepage",
-                                       "", 0);
+      codepage =
+          "cp-" + registry.read(HKEY_LOCAL_MACHINE, kKeyRoot, "ENVIRONMENT", "Codepage", "", 0);
     record.codepage = codepage;
     ok = record.Read(in);
     if (ok) AddRecord(record);

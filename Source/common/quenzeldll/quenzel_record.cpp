@@ -8,8 +8,9 @@
 // is described in docs/definition-format.md.
 #include "quenzel_record.h"
 
-#include <sstream>
 #include <strings.h>
+
+#include <sstream>
 
 #include "host_services.h"
 #include "read_error.h"
@@ -87,8 +88,8 @@ bool FieldLineName(const std::string& line, std::string& fieldName) {
     return true;
   }
   std::size_t close = line.find('"', open + 1);
-  fieldName = line.substr(open + 1, close == std::string::npos ? std::string::npos
-                                                                : close - open - 1);
+  fieldName =
+      line.substr(open + 1, close == std::string::npos ? std::string::npos : close - open - 1);
   return true;
 }
 
@@ -126,8 +127,7 @@ CQuenzelRecord::CQuenzelRecord()
       action(kActionNone),
       recordNumber(0) {}
 
-CQuenzelRecord::CQuenzelRecord(const std::string& path, const std::string& log)
-    : CQuenzelRecord() {
+CQuenzelRecord::CQuenzelRecord(const std::string& path, const std::string& log) : CQuenzelRecord() {
   definitionPath = path;
   logName = log;
   sourceBaseWeightUnits = GetSourceBaseWeightUnits();
@@ -145,9 +145,7 @@ CQuenzelRecord::CQuenzelRecord(const std::string& recordName) : CQuenzelRecord()
   name = recordName;
 }
 
-CQuenzelRecord::CQuenzelRecord(const CQuenzelRecord& other) : CQuenzelRecord() {
-  *this = other;
-}
+CQuenzelRecord::CQuenzelRecord(const CQuenzelRecord& other) : CQuenzelRecord() { *this = other; }
 
 CQuenzelRecord& CQuenzelRecord::operator=(const CQuenzelRecord& other) {
   if (this != &other) {
@@ -263,9 +261,9 @@ bool CQuenzelRecord::ReadHeader(const std::string& line) {
   if (!IsNumberItem(token)) {
     ReportReadError(ReadErrorKind::kBadHeader, definitionPath, 0, 0);
     if (!logName.empty())
-      logbook_log_msg(logName.c_str(), kAuditSource, kEventRecord, 0, 10, 0,
-                      "Quenzel Read Error", "%s%d%d%z", definitionPath.c_str(), LineCounter(),
-                      TokenCounter(), kReadOperation);
+      logbook_log_msg(logName.c_str(), kAuditSource, kEventRecord, 0, 10, 0, "Quenzel Read Error",
+                      "%s%d%d%z", definitionPath.c_str(), LineCounter(), TokenCounter(),
+                      kReadOperation);
     return false;
   }
   recordNumber = Atoi(token);
@@ -296,10 +294,9 @@ bool CQuenzelRecord::ReadFieldLine(const std::string& line) {
   if (!field.Read(fieldLine, noField)) {
     ReportReadError(ReadErrorKind::kBadField, definitionPath, recordNumber, field.m_FieldNumber);
     if (!logName.empty())
-      logbook_log_msg(logName.c_str(), kAuditSource, kEventRecord, 0, 10, 0,
-                      "Quenzel Read Error", "%s%d%d%d%d%z", definitionPath.c_str(),
-                      recordNumber, field.m_FieldNumber, LineCounter(), TokenCounter(),
-                      kReadOperation);
+      logbook_log_msg(logName.c_str(), kAuditSource, kEventRecord, 0, 10, 0, "Quenzel Read Error",
+                      "%s%d%d%d%d%z", definitionPath.c_str(), recordNumber, field.m_FieldNumber,
+                      LineCounter(), TokenCounter(), kReadOperation);
     return false;
   }
   if (noField) return true;

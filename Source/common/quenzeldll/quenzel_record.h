@@ -108,15 +108,15 @@ class QUENZEL_API CQuenzelRecord {
   std::map<std::string, int> fieldsByNumber;  // field number ("%d") -> position
   int action;                                 // ActionCode; 16 until a header is read
   int recordNumber;                           // number from the header line; 0 until read
-  std::string logName;         // audit-log name; empty means no entries
-  std::string lastFieldName;   // name of the latest field line that carried name=
-  std::string definitionPath;  // definition file the record came from
-  std::string keyF1Name;       // name of the field with KEYPOS F1
-  std::string keyF2Name;       // name of the field with KEYPOS F2
-  std::string keyF3Name;       // name of the field with KEYPOS F3
-  std::string name;            // record name from the header; may be empty
-  std::string codepage;        // converter name handed to every field, e.g. "cp-1252"
-  std::string fieldName;       // copy of lastFieldName handed to each new field
+  std::string logName;                        // audit-log name; empty means no entries
+  std::string lastFieldName;                  // name of the latest field line that carried name=
+  std::string definitionPath;                 // definition file the record came from
+  std::string keyF1Name;                      // name of the field with KEYPOS F1
+  std::string keyF2Name;                      // name of the field with KEYPOS F2
+  std::string keyF3Name;                      // name of the field with KEYPOS F3
+  std::string name;                           // record name from the header; may be empty
+  std::string codepage;   // converter name handed to every field, e.g. "cp-1252"
+  std::string fieldName;  // copy of lastFieldName handed to each new field
 
  private:
   bool ReadHeader(const std::string& line);
