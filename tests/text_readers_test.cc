@@ -1,8 +1,10 @@
 #include "text_readers.h"
 
 #include <gtest/gtest.h>
+#include <unicode/ucnv.h>
 
 #include <climits>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -145,6 +147,39 @@ TEST(NumberTest, NumberItem) {
   for (const char* good : {"0", "12", "0099"}) EXPECT_TRUE(IsNumberItem(good)) << good;
   for (const char* bad : {"", "-1", "+1", "1a", " 1", "1.5"})
     EXPECT_FALSE(IsNumberItem(bad)) << bad;
+}
+
+// ICU's one-shot conversion: what the cached converters must reproduce.
+std::string OneShot(const std::string& text, const char* target, const char* source) {
+  std::string out(text.size() * 4 + 16, '\0');
+  UErrorCode status = U_ZERO_ERROR;
+  int32_t n = ucnv_convert(target, source, &out[0], static_cast<int32_t>(out.size()), text.data(),
+                           static_cast<int32_t>(text.size()), &status);
+  out.resize(U_FAILURE(status) ? 0 : static_cast<std::size_t>(n));
+  return out;
+}
+
+TEST(CodePageTest, KnownConversions) {
+  EXPECT_EQ(CodePageToUtf8("\xe9", "cp-1252"), "\xc3\xa9");
+  EXPECT_EQ(Utf8ToCodePage("\xc3\xa9", "cp-1252"), "\xe9");
+  EXPECT_EQ(CodePageToUtf8("plain ASCII", "cp-1252"), "plain ASCII");
+  EXPECT_EQ(Utf8ToCodePage("plain ASCII", "cp-1252"), "plain ASCII");
+  EXPECT_EQ(Utf8ToCodePage("\xe4\xb8\xad", "cp-1252"), "\x1a") << "a character cp-1252 lacks";
+  EXPECT_EQ(CodePageToUtf8("abc", "cp-"), "");
+  EXPECT_EQ(Utf8ToCodePage("abc", "no-such-page"), "");
+  EXPECT_EQ(CodePageToUtf8("", "cp-1252"), "");
+}
+
+TEST(CodePageTest, SameAsOneShotConversion) {
+  std::mt19937 rng(7);
+  const char* pages[] = {"cp-1252", "cp-932", "cp-1250", "cp-", "cp-1252"};
+  for (int round = 0; round < 2000; ++round) {
+    std::string text(rng() % 64, '\0');
+    for (char& c : text) c = static_cast<char>(rng() % 256);
+    const char* page = pages[round % 5];
+    ASSERT_EQ(CodePageToUtf8(text, page), OneShot(text, "utf8", page)) << page;
+    ASSERT_EQ(Utf8ToCodePage(text, page), OneShot(text, page, "utf8")) << page;
+  }
 }
 
 }  // namespace

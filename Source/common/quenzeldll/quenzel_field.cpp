@@ -13,8 +13,14 @@
 #include "quenzel_field.h"
 
 #include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <limits>
+#include <stdexcept>
 
+#include "host_services.h"
 #include "text_readers.h"
 
 using quenzel::detail::Atoi;
@@ -92,6 +98,180 @@ std::string ReadInitialValue(std::istream& in) {
       value.push_back(static_cast<char>(c));
   }
   return value;
+}
+
+// ---------------------------------------------------------------------------
+// Value lists: entries separated by ','; the first '-' of an entry separates
+// its low text from its high text, and the rest of the entry from a second
+// '-' on is dropped.
+
+struct ListEntry {
+  std::string low;
+  std::string high;
+};
+
+template <typename Visit>
+bool AnyEntry(const std::string& list, Visit visit) {
+  std::size_t start = 0;
+  for (;;) {
+    std::size_t comma = list.find(',', start);
+    std::string entry =
+        list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+    ListEntry parts;
+    std::size_t dash = entry.find('-');
+    if (dash == std::string::npos) {
+      parts.low = entry;
+    } else {
+      parts.low = entry.substr(0, dash);
+      std::size_t second = entry.find('-', dash + 1);
+      parts.high = entry.substr(
+          dash + 1, second == std::string::npos ? std::string::npos : second - dash - 1);
+    }
+    if (visit(parts)) return true;
+    if (comma == std::string::npos) return false;
+    start = comma + 1;
+  }
+}
+
+// A number as the setters read it: an optional leading '-', then digits up
+// to the first other character; no digit gives 0. `overflow` is set when
+// the digits do not fit 64 bits (the value then saturates).
+long long LeadingNumber(const std::string& text, bool* overflow = nullptr) {
+  std::size_t i = 0;
+  bool negative = !text.empty() && text[0] == '-';
+  if (negative) i = 1;
+  unsigned long long magnitude = 0;
+  const unsigned long long limit = negative ? 9223372036854775808ULL : LLONG_MAX;
+  bool over = false;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    unsigned digit = static_cast<unsigned>(text[i] - '0');
+    if (magnitude > (limit - digit) / 10) {
+      over = true;
+      magnitude = limit;
+      break;
+    }
+    magnitude = magnitude * 10 + digit;
+  }
+  if (overflow) *overflow = over;
+  if (!negative) return static_cast<long long>(magnitude);
+  return magnitude == 9223372036854775808ULL ? LLONG_MIN : -static_cast<long long>(magnitude);
+}
+
+// A bound of a number list: '(' stands for a minus sign, ')' is ignored.
+long long ListNumber(const std::string& text) {
+  std::string plain;
+  for (char c : text) {
+    if (c == '(')
+      plain.push_back('-');
+    else if (c != ')')
+      plain.push_back(c);
+  }
+  return LeadingNumber(plain);
+}
+
+bool MatchesNumber(const std::string& list, long long v) {
+  return AnyEntry(list, [v](const ListEntry& e) {
+    if (!e.low.empty() && !e.high.empty()) return ListNumber(e.low) <= v && v <= ListNumber(e.high);
+    if (!e.low.empty()) return v == ListNumber(e.low);
+    if (!e.high.empty()) return v == ListNumber(e.high);
+    return false;
+  });
+}
+
+bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+bool MatchesCharacter(const std::string& list, unsigned char c) {
+  return AnyEntry(list, [c](const ListEntry& e) {
+    bool hasLow = !e.low.empty();
+    bool hasHigh = !e.high.empty();
+    if (!hasLow && !hasHigh) return false;
+    if ((hasLow && IsAsciiLetter(e.low[0])) || (hasHigh && IsAsciiLetter(e.high[0]))) {
+      // First characters count as signed bytes, c as an unsigned one.
+      int low = static_cast<signed char>(hasLow ? e.low[0] : e.high[0]);
+      int high = static_cast<signed char>(hasHigh ? e.high[0] : e.low[0]);
+      if (hasLow && hasHigh) return low <= c && c <= high;
+      return c == low;
+    }
+    long long value = (c >= '0' && c <= '9') ? c - '0' : c;
+    if (hasLow && hasHigh) return LeadingNumber(e.low) <= value && value <= LeadingNumber(e.high);
+    return value == LeadingNumber(hasLow ? e.low : e.high);
+  });
+}
+
+// ---------------------------------------------------------------------------
+// Weight conversion. Every multiplication and division is rounded to single
+// precision before the next one; the store through a volatile float keeps
+// a compiler from carrying extra precision (x87) or fusing steps.
+
+constexpr double kPoundsPerKilogram = 2.2045;
+constexpr double kKilogramsPerPound = 0.4536;
+
+inline float Single(double x) {
+  volatile float rounded = static_cast<float>(x);
+  return rounded;
+}
+
+float TimesPowerOfTen(float f, int k) {
+  for (int i = 0; i < k; ++i) f = Single(static_cast<double>(f) * 10.0);
+  return f;
+}
+
+float DividedByPowerOfTen(float f, int k) {
+  for (int i = 0; i < k; ++i) f = Single(static_cast<double>(f) / 10.0);
+  return f;
+}
+
+// Scaling within one decimal system: from factor sF to factor tF.
+float Rescale(float f, int sF, int tF) {
+  if (sF > tF) return TimesPowerOfTen(f, sF - tF);
+  if (sF < tF) return DividedByPowerOfTen(f, tF - sF);
+  return f;
+}
+
+// Avoirdupois scaling factors: the step from units of a factor to pounds,
+// and the step from pounds back to such units.
+struct AvoirRow {
+  int factor;
+  char toPounds;  // '*', '/' or '=' (unchanged)
+  double toPoundsBy;
+  char fromPounds;
+  double fromPoundsBy;
+};
+constexpr AvoirRow kAvoirdupois[] = {
+    {4, '*', 2240, '/', 2240},  {3, '*', 112, '/', 112},
+    {2, '*', 28, '/', 28},      {1, '*', 14, '/', 14},
+    {0, '=', 1, '=', 1},        {-1, '*', 0.25, '*', 4},
+    {-2, '*', 0.0625, '*', 16}, {-3, '*', 0.0078125, '*', 128},
+    {-4, '/', 1280, '*', 1280},
+};
+
+float Apply(float f, char op, double by) {
+  if (op == '*') return Single(static_cast<double>(f) * by);
+  if (op == '/') return Single(static_cast<double>(f) / by);
+  return f;
+}
+
+// Units of `factor` to pounds (toPounds) or pounds to units; false for a
+// factor outside the table, `f` unchanged.
+bool Avoirdupois(float& f, int factor, bool toPounds) {
+  for (const AvoirRow& row : kAvoirdupois) {
+    if (row.factor != factor) continue;
+    f = toPounds ? Apply(f, row.toPounds, row.toPoundsBy)
+                 : Apply(f, row.fromPounds, row.fromPoundsBy);
+    return true;
+  }
+  return false;
+}
+
+// A float cut toward zero to an integer type; values the type cannot hold
+// (and NaN) give the type's minimum, the processor's "integer indefinite".
+template <typename T>
+T CutToInteger(float f) {
+  const double low = static_cast<double>(std::numeric_limits<T>::min());
+  const double high = -low;  // one past the maximum
+  const double d = static_cast<double>(f);
+  if (!(d >= low && d < high)) return std::numeric_limits<T>::min();
+  return static_cast<T>(d);
 }
 
 bool IsAllDigits(const std::string& word) {
@@ -383,4 +563,267 @@ bool CQuenzelField::ReadValidCharacters(std::istream& in, const std::string& fir
   }
   unsigned char defaultChar = static_cast<unsigned char>(m_Default & 0xFF);
   return std::find(m_ValidChars.begin(), m_ValidChars.end(), defaultChar) != m_ValidChars.end();
+}
+
+// ---------------------------------------------------------------------------
+// Setting values from text.
+
+QuenzelError CQuenzelField::SetValue(const std::string& text, bool privateOverride) {
+  return SetFromText(text, privateOverride, false);
+}
+
+QuenzelError CQuenzelField::SetValueUTF8(const std::string& text, bool privateOverride) {
+  return SetFromText(text, privateOverride, true);
+}
+
+QuenzelError CQuenzelField::SetFromText(const std::string& text, bool privateOverride, bool utf8) {
+  if (m_Private && !privateOverride) return QuenzelError::kNone;
+  if (IsSingleCharacterType(m_Type)) return SetCharacterFromText(text, utf8);
+  if (IsNumericType(m_Type)) {
+    // A PRIVATE numeric field is set only through the number setter.
+    if (m_Private) return QuenzelError::kNone;
+    return SetNumberFromText(text);
+  }
+  if (utf8)
+    m_Value = text;
+  else if (!text.empty())
+    m_Value = quenzel::detail::CodePageToUtf8(text, m_CodePage);
+  return QuenzelError::kNone;
+}
+
+QuenzelError CQuenzelField::SetCharacterFromText(const std::string& text, bool utf8) {
+  if (text.empty()) {
+    if (!utf8) throw std::out_of_range("invalid string position");
+    if (SubstitutesDefault()) {
+      m_Value = DefaultCharacterText();
+      m_Rejected = ":" + m_Value;
+      return QuenzelError::kRangeWarning;
+    }
+    m_Rejected = m_Value;
+    return QuenzelError::kRangeError;
+  }
+  unsigned char c = static_cast<unsigned char>(text[0]);
+  if (c <= 9) c = static_cast<unsigned char>(c + '0');
+  m_Value.assign(1, static_cast<char>(c));
+
+  bool accepted = true;
+  if (!m_ValueList.empty())
+    accepted = MatchesCharacter(m_ValueList, c);
+  else if (!m_ValidChars.empty())
+    accepted = std::find(m_ValidChars.begin(), m_ValidChars.end(), c) != m_ValidChars.end();
+  if (accepted) return QuenzelError::kNone;
+
+  if (SubstitutesDefault()) {
+    std::string rejected = m_Value;
+    m_Value = DefaultCharacterText();
+    m_Rejected = rejected + ":" + m_Value;
+    return QuenzelError::kRangeWarning;
+  }
+  m_Rejected = m_Value;
+  return QuenzelError::kRangeError;
+}
+
+// A numeric text holds digits and '-' only ('-' anywhere, any number of
+// times) and is read up to its first character that is not a digit after
+// an optional leading '-'. Digits beyond the 64-bit range are no number
+// the field can hold: "Invalid Numeric", like any other text that is no
+// number, rather than a silently clamped value.
+QuenzelError CQuenzelField::SetNumberFromText(const std::string& text) {
+  bool numeric = !text.empty() && text.find_first_not_of("0123456789-") == std::string::npos;
+  bool overflow = false;
+  long long v = numeric ? LeadingNumber(text, &overflow) : 0;
+  if (!numeric || overflow) {
+    m_Rejected = text;
+    return QuenzelError::kInvalidNumeric;
+  }
+  return StoreNumber(v);
+}
+
+bool CQuenzelField::SubstitutesDefault() const {
+  bool mode = readRegTrueFalse(HKEY_LOCAL_MACHINE, quenzel::detail::kKeyDriver, "QUENZEL",
+                               "DEFAULTDATAMODE", "false") != 0;
+  return mode && m_KeyPos.empty() && !m_SendOrDelete;
+}
+
+bool CQuenzelField::IsWeightConversion() const {
+  return m_ConversionOn && IsWeight() && m_ConvertField;
+}
+
+std::string CQuenzelField::DefaultCharacterText() const {
+  char c = static_cast<char>(m_Default & 0xFF);
+  return c == '\0' ? std::string() : std::string(1, c);
+}
+
+// Negative numbers are written '-' and the magnitude padded with zeros to
+// m_Length - 1 digits (width 5: -42 is "-0042"). The magnitude is written in
+// full, whatever its size: a 64-bit magnitude is never cut to 32 bits.
+std::string CQuenzelField::FormatNumber(long long v) const {
+  if (v >= 0) return std::to_string(v);
+  unsigned long long magnitude = 0ULL - static_cast<unsigned long long>(v);
+  std::string digits = std::to_string(magnitude);
+  std::size_t width = m_Length > 1 ? static_cast<std::size_t>(m_Length - 1) : 0;
+  if (digits.size() < width) digits.insert(0, width - digits.size(), '0');
+  return "-" + digits;
+}
+
+QuenzelError CQuenzelField::StoreNumber(long long v) {
+  QuenzelError result = QuenzelError::kNone;
+  const std::string formatted = FormatNumber(v);
+  m_Value = formatted;
+  if (m_Length != 0 && formatted.size() > static_cast<std::size_t>(m_Length)) {
+    m_Rejected = m_Value;
+    result = QuenzelError::kLengthError;
+  }
+  if (!IsNumericType(m_Type)) return result;  // text types: the width check only
+
+  // Replaces the number by the default after a failed check.
+  auto substitute = [&] {
+    v = m_Default;
+    m_Value = std::to_string(m_Default);
+    m_Rejected = formatted + ":" + m_Value;
+    return QuenzelError::kRangeWarning;
+  };
+
+  if (m_Min != m_Max && (v < m_Min || v > m_Max)) {
+    bool mode = readRegTrueFalse(HKEY_LOCAL_MACHINE, quenzel::detail::kKeyDriver, "QUENZEL",
+                                 "DEFAULTDATAMODE", "false") != 0;
+    if (mode && m_KeyPos.empty() && !m_SendOrDelete) {
+      result = substitute();
+    } else {
+      if (!mode) m_Rejected = m_Value;
+      result = QuenzelError::kLengthError;
+    }
+  } else if (!m_ValueList.empty() && !MatchesNumber(m_ValueList, v)) {
+    if (SubstitutesDefault()) {
+      result = substitute();
+    } else {
+      m_Rejected = m_Value;
+      result = QuenzelError::kRangeError;
+    }
+  }
+
+  if (IsWeightConversion()) {
+    if (!(m_Type == kTypeNetWeight && m_ScaleMS == 0)) {
+      float converted = 0;
+      result = Convert(v, m_HostMS, m_HostSF, m_ScaleMS, m_ScaleSF, converted);
+      v = CutToInteger<long long>(converted);
+    }
+    bool outside = m_Max != -1 && (v < m_Min || v > m_Max);
+    if (outside || (!m_ValueList.empty() && !MatchesNumber(m_ValueList, v))) {
+      if (SubstitutesDefault()) {
+        v = m_Default;
+        m_Rejected = formatted + ":" + std::to_string(m_Default);
+        result = QuenzelError::kRangeWarning;
+      } else {
+        m_Rejected = m_Value;
+        result = QuenzelError::kRangeError;
+      }
+    }
+  }
+
+  if (m_ConversionOn) m_Value = FormatNumber(v);
+  return result;
+}
+
+// ---------------------------------------------------------------------------
+// Weight conversion.
+
+void CQuenzelField::SetFieldConversionDetails(bool conversionOn, int scaleMS, int scaleSF,
+                                              int hostMS, int hostSF, int totalsMS,
+                                              bool convertField, bool flagA, bool flagB) {
+  m_ConversionOn = conversionOn;
+  m_ScaleMS = scaleMS;
+  m_ScaleSF = scaleSF;
+  if (!m_HostUnitsFixed) {
+    m_HostMS = hostMS;
+    m_HostSF = hostSF;
+  }
+  m_TotalsMS = totalsMS;
+  m_ConvertField = convertField;
+  m_ConversionFlagA = flagA;
+  m_ConversionFlagB = flagB;
+}
+
+void CQuenzelField::WriteConversionEntry(const char* message, int value) const {
+  logbook_log_msg(m_AuditName.c_str(), quenzel::detail::kAuditSource, quenzel::detail::kEventRecord,
+                  0, 10, 0, message, "%s%d%d%z", m_AuditText.c_str(), m_FieldNumber, value,
+                  "CQuenzelField::Convert()");
+}
+
+QuenzelError CQuenzelField::Convert(long long value, int sourceMS, int sourceSF, int targetMS,
+                                    int targetSF, float& out) {
+  if (value == 0) {
+    out = 0.0f;
+    return QuenzelError::kNone;
+  }
+  const bool audit = !m_AuditName.empty();
+  if (audit) {
+    char units[128];
+    std::snprintf(units, sizeof units, "HostMS = <%d> HostSF = <%d> ScaleMS = <%d> ScaleSF = <%d> ",
+                  sourceMS, sourceSF, targetMS, targetSF);
+    logbook_log_msg(m_AuditName.c_str(), quenzel::detail::kAuditSource,
+                    quenzel::detail::kEventRecord, 0, 10, 0, units, "%s%d%z", m_AuditText.c_str(),
+                    m_FieldNumber, "CQuenzelField::Convert()");
+    WriteConversionEntry("Quenzel Weight Field conversion. Before",
+                         static_cast<int>(static_cast<unsigned long long>(value) & 0xFFFFFFFFu));
+  }
+
+  QuenzelError result = QuenzelError::kNone;
+  bool round = true;
+  float f = static_cast<float>(value);
+  // To the target system's base unit (kilograms or pounds), then to its
+  // scaling factor.
+  auto decimalTarget = [&](float pounds) {
+    if (targetSF < 0) return TimesPowerOfTen(pounds, -targetSF);
+    if (targetSF > 0) return DividedByPowerOfTen(pounds, targetSF);
+    return pounds;
+  };
+  auto avoirTarget = [&] {
+    if (!Avoirdupois(f, targetSF, false)) result = QuenzelError::kConvertFail;
+  };
+  auto unscaleNegative = [&] {
+    if (sourceSF < 0) f = DividedByPowerOfTen(f, -sourceSF);
+  };
+
+  if (sourceMS < 1 || sourceMS > 3) {
+    result = QuenzelError::kConvertFail;
+    round = false;
+  } else if (targetMS < 1 || targetMS > 3) {
+    if (sourceMS == 3) Avoirdupois(f, sourceSF, true);  // converted as far as it goes
+    result = QuenzelError::kConvertFail;
+    round = false;
+  } else if (sourceMS == 1 && targetMS == 1) {
+    f = Rescale(f, sourceSF, targetSF);
+  } else if (sourceMS == 1 && targetMS == 2) {
+    f = Rescale(Single(static_cast<double>(f) * kPoundsPerKilogram), sourceSF, targetSF);
+  } else if (sourceMS == 1 && targetMS == 3) {
+    unscaleNegative();
+    f = Single(static_cast<double>(f) * kPoundsPerKilogram);
+    avoirTarget();
+  } else if (sourceMS == 2 && targetMS == 1) {
+    unscaleNegative();
+    f = decimalTarget(Single(static_cast<double>(f) * kKilogramsPerPound));
+  } else if (sourceMS == 2 && targetMS == 2) {
+    f = Rescale(f, sourceSF, targetSF);
+  } else if (sourceMS == 2 && targetMS == 3) {
+    unscaleNegative();
+    avoirTarget();
+  } else {  // avoirdupois source
+    if (!Avoirdupois(f, sourceSF, true)) result = QuenzelError::kConvertFail;
+    if (targetMS == 1) {
+      f = decimalTarget(Single(static_cast<double>(f) * kKilogramsPerPound));
+    } else if (targetMS == 2) {
+      if (targetSF < 0) f = TimesPowerOfTen(f, -targetSF);
+    } else {
+      avoirTarget();
+    }
+  }
+
+  if (round) {
+    float whole;
+    if (std::modf(f, &whole) >= 0.5f) f = Single(static_cast<double>(f) + 1.0);
+  }
+  out = f;
+  if (audit) WriteConversionEntry("Quenzel Weight Field conversion. After", CutToInteger<int>(f));
+  return result;
 }

@@ -83,6 +83,23 @@ class QUENZEL_API CQuenzelField {
   // single-character types) or its initial value (text types).
   void Reset();
 
+  // Sets the value from text in the field's code page (SetValue) or in
+  // UTF-8 (SetValueUTF8), checked against the definition. A PRIVATE field
+  // changes only with `privateOverride`, and a PRIVATE numeric field never.
+  // Returns kNone, kRangeWarning (the default was stored instead),
+  // kRangeError, kLengthError, kInvalidNumeric or kConvertFail; except for
+  // kInvalidNumeric the value stays stored when a check fails, and
+  // m_Rejected tells the refused text. SetValue with an empty text on a
+  // single-character field throws std::out_of_range, the field unchanged.
+  QuenzelError SetValue(const std::string& text, bool privateOverride);
+  QuenzelError SetValueUTF8(const std::string& text, bool privateOverride);
+
+  // Takes the weight conversion settings the record hands over. The host
+  // units stay as they are when m_HostUnitsFixed is set.
+  void SetFieldConversionDetails(bool conversionOn, int scaleMS, int scaleSF, int hostMS,
+                                 int hostSF, int totalsMS, bool convertField, bool flagA,
+                                 bool flagB);
+
   // Small accessors for host code; the library changes m_Supplied and
   // m_TreatAsText only by copying, by Reset and by the definition cache.
   void SetSupplied(bool supplied) { m_Supplied = supplied; }
@@ -152,6 +169,30 @@ class QUENZEL_API CQuenzelField {
   std::vector<unsigned char> m_ValidChars;  // allowed characters of a single-character field
 
  private:
+  QuenzelError SetFromText(const std::string& text, bool privateOverride, bool utf8);
+  QuenzelError SetCharacterFromText(const std::string& text, bool utf8);
+  QuenzelError SetNumberFromText(const std::string& text);
+  // Stores the number v: formatting, width, bounds, value list, default
+  // substitution, weight conversion (host to scale).
+  QuenzelError StoreNumber(long long v);
+  // Converts `value` between measurement systems and scaling factors; the
+  // rounded result goes to `out`. kConvertFail for an unknown system or
+  // avoirdupois factor.
+  QuenzelError Convert(long long value, int sourceMS, int sourceSF, int targetMS, int targetSF,
+                       float& out);
+  // True when a failed check stores the default instead: the registry's
+  // default-data mode is on, the field is no key and its record is neither
+  // SEND nor DELETE. Reads the registry at every call.
+  bool SubstitutesDefault() const;
+  bool IsWeightConversion() const;
+  // Text form of the default character: the low byte of m_Default, or ""
+  // when that byte is 0.
+  std::string DefaultCharacterText() const;
+  // Number text: plain digits, or '-' and the magnitude zero-padded to
+  // m_Length - 1 digits.
+  std::string FormatNumber(long long v) const;
+  void WriteConversionEntry(const char* message, int value) const;
+
   bool ReadNumericTail(std::istream& in);
   bool ReadTextTail(std::istream& in);
   bool ReadValidCharacters(std::istream& in, const std::string& first, bool& error);

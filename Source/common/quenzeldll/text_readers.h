@@ -1,6 +1,7 @@
 // The readers shared by the definition-file parser and the data-record
-// reader: the line reader, the token reader and the number item, plus the
-// C-runtime style number conversions they rely on. Not installed.
+// reader (the line reader, the token reader and the number item, with the
+// C-runtime style number conversions they rely on), and the conversion of
+// text between a code page and UTF-8. Not installed.
 //
 // The line and token counters locate a read failure for the audit log: the
 // line counter counts lines since the catalogue started a file, the token
@@ -50,6 +51,15 @@ inline long long Atoi64(const std::string& text) { return Atoi64(text.c_str()); 
 
 // ASCII upper case; other bytes are left as they are.
 inline char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+
+// Converts `text` from the code page `codePage` (an ICU converter name such
+// as "cp-1252") to UTF-8. The whole text is converted, however many bytes
+// its characters need. An unknown code page gives the empty text;
+// characters the conversion cannot map become the substitution character.
+std::string CodePageToUtf8(const std::string& text, const std::string& codePage);
+
+// Converts UTF-8 `text` to the code page `codePage`, with the same rules.
+std::string Utf8ToCodePage(const std::string& text, const std::string& codePage);
 
 }  // namespace detail
 }  // namespace quenzel
