@@ -393,14 +393,12 @@ CQuenzelField::~CQuenzelField() = default;
 
 void CQuenzelField::Reset() {
   m_Supplied = false;
-  if (IsNumericType(m_Type)) {
-    m_Value = std::to_string(m_Default);
-  } else if (IsSingleCharacterType(m_Type)) {
-    char c = static_cast<char>(m_Default & 0xFF);
-    m_Value = c == '\0' ? std::string() : std::string(1, c);
-  } else {
+  if (IsNumericType(m_Type))
+    SetNumber(m_Default, true);
+  else if (IsSingleCharacterType(m_Type))
+    SetCharacter(static_cast<unsigned char>(m_Default & 0xFF), true);
+  else
     m_Value = m_InitValue;
-  }
 }
 
 bool CQuenzelField::Read(std::istream& in, bool& noField) {
@@ -826,4 +824,282 @@ QuenzelError CQuenzelField::Convert(long long value, int sourceMS, int sourceSF,
   out = f;
   if (audit) WriteConversionEntry("Quenzel Weight Field conversion. After", CutToInteger<int>(f));
   return result;
+}
+
+// ---------------------------------------------------------------------------
+// Typed setters.
+
+#define QUENZEL_NUMBER_SETTERS(Type)                                           \
+  QuenzelError CQuenzelField::SetValue(Type value, bool privateOverride) {     \
+    return SetNumber(static_cast<long long>(value), privateOverride);          \
+  }                                                                            \
+  QuenzelError CQuenzelField::SetValueUTF8(Type value, bool privateOverride) { \
+    return SetNumber(static_cast<long long>(value), privateOverride);          \
+  }
+QUENZEL_NUMBER_SETTERS(long long)
+QUENZEL_NUMBER_SETTERS(int)
+QUENZEL_NUMBER_SETTERS(long)
+QUENZEL_NUMBER_SETTERS(unsigned int)
+QUENZEL_NUMBER_SETTERS(unsigned long)
+QUENZEL_NUMBER_SETTERS(short)
+QUENZEL_NUMBER_SETTERS(unsigned short)
+QUENZEL_NUMBER_SETTERS(unsigned long long)
+#undef QUENZEL_NUMBER_SETTERS
+
+// Floats are cut toward zero; values beyond the 64-bit range (and NaN)
+// give the 64-bit minimum, as the processor's conversion does.
+QuenzelError CQuenzelField::SetValue(float value, bool privateOverride) {
+  return SetNumber(CutToInteger<long long>(value), privateOverride);
+}
+QuenzelError CQuenzelField::SetValueUTF8(float value, bool privateOverride) {
+  return SetNumber(CutToInteger<long long>(value), privateOverride);
+}
+
+QuenzelError CQuenzelField::SetValue(unsigned char value, bool privateOverride) {
+  return SetCharacter(value, privateOverride);
+}
+QuenzelError CQuenzelField::SetValueUTF8(unsigned char value, bool privateOverride) {
+  return SetCharacter(value, privateOverride);
+}
+QuenzelError CQuenzelField::SetValue(char value, bool privateOverride) {
+  return SetCharacter(static_cast<unsigned char>(value), privateOverride);
+}
+QuenzelError CQuenzelField::SetValueUTF8(char value, bool privateOverride) {
+  return SetCharacter(static_cast<unsigned char>(value), privateOverride);
+}
+
+// After a default substitution a single-character field holds its default
+// as that one character (nothing when the default byte is 0), whichever
+// setter substituted it.
+QuenzelError CQuenzelField::SetNumber(long long v, bool privateOverride) {
+  if (m_Private && !privateOverride) return QuenzelError::kNone;
+  if (!IsSingleCharacterType(m_Type)) return StoreNumber(v);
+
+  if (v < 0 || v > 9) {
+    m_Rejected.assign(1, static_cast<char>(v & 0xFF));
+    return QuenzelError::kConvertFail;
+  }
+  const char digit = static_cast<char>('0' + v);
+  m_Value.assign(1, digit);
+  bool accepted = true;
+  if (!m_ValueList.empty())
+    accepted = MatchesNumber(m_ValueList, v);
+  else if (!m_ValidChars.empty())
+    accepted = std::find(m_ValidChars.begin(), m_ValidChars.end(),
+                         static_cast<unsigned char>(digit)) != m_ValidChars.end();
+  if (accepted) return QuenzelError::kNone;
+  if (SubstitutesDefault()) {
+    std::string stored = m_Value;
+    m_Value = DefaultCharacterText();
+    m_Rejected = stored + ":" + m_Value;
+    return QuenzelError::kRangeWarning;
+  }
+  m_Rejected = m_Value;
+  return QuenzelError::kRangeError;
+}
+
+QuenzelError CQuenzelField::SetCharacter(unsigned char c, bool privateOverride) {
+  if (m_Private && !privateOverride) return QuenzelError::kNone;
+  if (IsNumericType(m_Type)) {
+    if (m_Private) return QuenzelError::kNone;  // only the number setter sets these
+    return StoreNumber(c);
+  }
+  if (!IsSingleCharacterType(m_Type)) return QuenzelError::kNone;
+
+  const unsigned char stored = c <= 9 ? static_cast<unsigned char>(c + '0') : c;
+  m_Value.assign(1, static_cast<char>(stored));
+  bool accepted = true;
+  if (!m_ValueList.empty())
+    accepted = MatchesCharacter(m_ValueList, c);  // the byte as given, before the digit mapping
+  else if (!m_ValidChars.empty())
+    accepted = std::find(m_ValidChars.begin(), m_ValidChars.end(), stored) != m_ValidChars.end();
+  if (accepted) return QuenzelError::kNone;
+  if (SubstitutesDefault()) {
+    std::string previous = m_Value;
+    m_Value = DefaultCharacterText();
+    m_Rejected = previous + ":" + m_Value;
+    return QuenzelError::kRangeWarning;
+  }
+  m_Rejected = m_Value;
+  return QuenzelError::kRangeError;
+}
+
+// ---------------------------------------------------------------------------
+// Getters.
+
+bool CQuenzelField::ConvertsWeight() const {
+  return IsWeightConversion() && !(m_Type == kTypeNetWeight && m_ScaleMS == 0);
+}
+
+namespace {
+
+// The check of the number getter: within m_Min..m_Max when a maximum is
+// set, then in the value list when there is one.
+bool NumberAllowed(long long n, long long min, long long max, const std::string& list) {
+  if (max != -1 && (n < min || n > max)) return false;
+  return list.empty() || MatchesNumber(list, n);
+}
+
+constexpr int kYearPivot = 75;  // two-digit years below it are 20xx
+
+}  // namespace
+
+QuenzelError CQuenzelField::GetNumber(long long& out) {
+  if (m_Type == kTypeYear) {
+    long long n = Atoi64(m_Value);
+    if (n > 99) n %= 100;
+    n += n < kYearPivot ? 2000 : 1900;
+    out = n;
+    if (NumberAllowed(n, m_Min, m_Max, m_ValueList)) return QuenzelError::kNone;
+    m_Rejected = m_Value;
+    return QuenzelError::kRangeError;
+  }
+  if (IsNumericType(m_Type)) {
+    QuenzelError result = QuenzelError::kNone;
+    out = Atoi64(m_Value);
+    if (!NumberAllowed(out, m_Min, m_Max, m_ValueList)) {
+      m_Rejected = m_Value;
+      result = QuenzelError::kRangeError;
+    }
+    if (!IsWeightConversion()) return result;
+    if (ConvertsWeight()) {
+      float converted = 0;
+      result = Convert(out, m_ScaleMS, m_ScaleSF, m_HostMS, m_HostSF, converted);
+      out = CutToInteger<long long>(converted);
+    }
+    if (!NumberAllowed(out, m_Min, m_Max, m_ValueList)) {
+      m_Rejected = m_Value;
+      return QuenzelError::kRangeError;
+    }
+    return result;
+  }
+  if (IsSingleCharacterType(m_Type)) {
+    out = m_Value.empty() ? 0 : static_cast<unsigned char>(m_Value[0]);
+    return QuenzelError::kNone;
+  }
+  m_Rejected = m_Value;
+  return QuenzelError::kConvertFail;
+}
+
+template <typename T>
+QuenzelError CQuenzelField::GetNarrowed(T& out) {
+  long long value = 0;
+  QuenzelError result = GetNumber(value);
+  out = static_cast<T>(value);
+  return result;
+}
+
+#define QUENZEL_NUMBER_GETTERS(Type)                                           \
+  QuenzelError CQuenzelField::GetValue(Type& out) { return GetNarrowed(out); } \
+  QuenzelError CQuenzelField::GetValueUTF8(Type& out) { return GetNarrowed(out); }
+QUENZEL_NUMBER_GETTERS(int)
+QUENZEL_NUMBER_GETTERS(long)
+QUENZEL_NUMBER_GETTERS(unsigned int)
+QUENZEL_NUMBER_GETTERS(unsigned long)
+QUENZEL_NUMBER_GETTERS(short)
+QUENZEL_NUMBER_GETTERS(unsigned short)
+QUENZEL_NUMBER_GETTERS(unsigned long long)
+QUENZEL_NUMBER_GETTERS(float)
+#undef QUENZEL_NUMBER_GETTERS
+
+QuenzelError CQuenzelField::GetValue(long long& out) { return GetNumber(out); }
+QuenzelError CQuenzelField::GetValueUTF8(long long& out) { return GetNumber(out); }
+
+QuenzelError CQuenzelField::GetCharacter(unsigned char& out) {
+  if (IsSingleCharacterType(m_Type)) {
+    out = m_Value.empty() ? 0 : static_cast<unsigned char>(m_Value[0]);
+    if (m_ValueList.empty() || MatchesCharacter(m_ValueList, out)) return QuenzelError::kNone;
+    m_Rejected = m_Value;
+    return QuenzelError::kRangeError;
+  }
+  if (IsNumericType(m_Type)) {
+    long long number = 0;
+    QuenzelError result = GetNumber(number);
+    out = static_cast<unsigned char>(number & 0xFF);
+    bool inRange = m_Max == -1 || (out >= m_Min && out <= m_Max);
+    if (!inRange || (!m_ValueList.empty() && !MatchesCharacter(m_ValueList, out))) {
+      m_Rejected = m_Value;
+      return QuenzelError::kRangeError;
+    }
+    return result;
+  }
+  m_Rejected = m_Value;
+  return QuenzelError::kConvertFail;
+}
+
+QuenzelError CQuenzelField::GetValue(unsigned char& out) { return GetCharacter(out); }
+QuenzelError CQuenzelField::GetValueUTF8(unsigned char& out) { return GetCharacter(out); }
+
+QuenzelError CQuenzelField::GetValue(char& out) {
+  unsigned char c = static_cast<unsigned char>(out);
+  QuenzelError result = GetCharacter(c);
+  out = static_cast<char>(c);
+  return result;
+}
+
+QuenzelError CQuenzelField::GetValueUTF8(char& out) { return GetValue(out); }
+
+QuenzelError CQuenzelField::GetValue(std::string& out) { return GetText(out, false); }
+QuenzelError CQuenzelField::GetValueUTF8(std::string& out) { return GetText(out, true); }
+
+QuenzelError CQuenzelField::GetText(std::string& out, bool utf8) {
+  if (IsNumericType(m_Type)) {
+    std::string padded = m_Value;
+    if (padded.size() < static_cast<std::size_t>(std::max(m_Length, 0)))
+      padded.insert(0, static_cast<std::size_t>(m_Length) - padded.size(), '0');
+    if (!ConvertsWeight()) {
+      out = std::move(padded);
+      return QuenzelError::kNone;
+    }
+    float converted = 0;
+    QuenzelError result =
+        Convert(Atoi(padded), m_ScaleMS, m_ScaleSF, m_HostMS, m_HostSF, converted);
+    out = std::to_string(CutToInteger<long long>(converted));
+    return result;
+  }
+  if (IsTextType(m_Type) || m_TreatAsText) {
+    if (m_Value.empty())
+      out = m_InitValue;
+    else
+      out = utf8 ? m_Value : quenzel::detail::Utf8ToCodePage(m_Value, m_CodePage);
+    if (!m_NoPad && (m_Default & 0xFF) != 0 &&
+        out.size() < static_cast<std::size_t>(std::max(m_Length, 0)))
+      out.append(static_cast<std::size_t>(m_Length) - out.size(), ' ');
+    return QuenzelError::kNone;
+  }
+  if (!m_Value.empty()) out.assign(1, m_Value[0]);
+  return QuenzelError::kNone;
+}
+
+// ---------------------------------------------------------------------------
+// Data-record element.
+
+std::ostream& operator<<(std::ostream& out, CQuenzelField& field) {
+  if (field.m_TreatAsText) return out;
+  std::string text;
+  if (IsTextType(field.m_Type)) {
+    if (field.m_Default == 0) {
+      if (field.m_Value.empty()) return out;
+    } else {
+      // A value of nothing but pad characters over the whole length is the default.
+      const char pad = static_cast<char>(field.m_Default & 0xFF);
+      const std::size_t length = static_cast<std::size_t>(std::max(field.m_Length, 0));
+      if (field.m_Value.size() >= length &&
+          std::all_of(field.m_Value.begin(),
+                      field.m_Value.begin() + static_cast<std::ptrdiff_t>(length),
+                      [pad](char c) { return c == pad; }))
+        return out;
+    }
+    text = field.m_Value;
+  } else if (IsSingleCharacterType(field.m_Type)) {
+    unsigned char c = 0;
+    if (field.GetCharacter(c) != QuenzelError::kNone || c == field.m_Default) return out;
+    text = field.m_Value;
+  } else {
+    long long number = 0;
+    if (field.GetNumber(number) != QuenzelError::kNone || number == field.m_Default) return out;
+    text = std::to_string(number);
+  }
+  out << field.m_FieldNumber << ' ' << text.size() << ' ' << '"' << text << '"' << ' ';
+  return out;
 }

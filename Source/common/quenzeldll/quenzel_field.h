@@ -12,6 +12,7 @@
 #define QUENZEL_QUENZEL_FIELD_H_
 
 #include <istream>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -94,6 +95,76 @@ class QUENZEL_API CQuenzelField {
   QuenzelError SetValue(const std::string& text, bool privateOverride);
   QuenzelError SetValueUTF8(const std::string& text, bool privateOverride);
 
+  // Typed setters. Every integer and float form leads to the 64-bit core
+  // setter (integers sign- or zero-extended as their type, floats cut toward
+  // zero), every character form to the unsigned-char core setter. On a
+  // single-character field a number 0 to 9 stores its digit character; on a
+  // numeric field a character stores its byte value as a number; a text
+  // field takes a number as its decimal text. The UTF8 twins behave
+  // identically.
+  QuenzelError SetValue(long long value, bool privateOverride);
+  QuenzelError SetValue(unsigned char value, bool privateOverride);
+  QuenzelError SetValue(char value, bool privateOverride);
+  QuenzelError SetValue(int value, bool privateOverride);
+  QuenzelError SetValue(long value, bool privateOverride);
+  QuenzelError SetValue(unsigned int value, bool privateOverride);
+  QuenzelError SetValue(unsigned long value, bool privateOverride);
+  QuenzelError SetValue(short value, bool privateOverride);
+  QuenzelError SetValue(unsigned short value, bool privateOverride);
+  QuenzelError SetValue(unsigned long long value, bool privateOverride);
+  QuenzelError SetValue(float value, bool privateOverride);
+  QuenzelError SetValueUTF8(long long value, bool privateOverride);
+  QuenzelError SetValueUTF8(unsigned char value, bool privateOverride);
+  QuenzelError SetValueUTF8(char value, bool privateOverride);
+  QuenzelError SetValueUTF8(int value, bool privateOverride);
+  QuenzelError SetValueUTF8(long value, bool privateOverride);
+  QuenzelError SetValueUTF8(unsigned int value, bool privateOverride);
+  QuenzelError SetValueUTF8(unsigned long value, bool privateOverride);
+  QuenzelError SetValueUTF8(short value, bool privateOverride);
+  QuenzelError SetValueUTF8(unsigned short value, bool privateOverride);
+  QuenzelError SetValueUTF8(unsigned long long value, bool privateOverride);
+  QuenzelError SetValueUTF8(float value, bool privateOverride);
+
+  // The value as text: numeric fields zero-padded to m_Length (weights
+  // converted to the host's units, unpadded), text fields padded with
+  // blanks unless the definition says otherwise, single-character fields as
+  // their one character (`out` untouched when the value is empty). GetValue
+  // gives text fields in the field's code page, GetValueUTF8 in UTF-8.
+  QuenzelError GetValue(std::string& out);
+  QuenzelError GetValueUTF8(std::string& out);
+
+  // The value as one character: the character of a single-character field,
+  // the low byte of a numeric field's number. kRangeError outside the range
+  // or list, kConvertFail for a text field (`out` unchanged).
+  QuenzelError GetValue(unsigned char& out);
+  QuenzelError GetValue(char& out);
+  QuenzelError GetValueUTF8(unsigned char& out);
+  QuenzelError GetValueUTF8(char& out);
+
+  // The value as a number. The 64-bit getter leaves `out` unchanged for a
+  // text field (kConvertFail); the narrower getters store the low bits that
+  // their type holds of a 64-bit temporary that starts at 0, whatever the
+  // result. YEAR fields give four-digit years (two-digit years below 75 are
+  // 20xx, the others 19xx).
+  QuenzelError GetValue(long long& out);
+  QuenzelError GetValue(int& out);
+  QuenzelError GetValue(long& out);
+  QuenzelError GetValue(unsigned int& out);
+  QuenzelError GetValue(unsigned long& out);
+  QuenzelError GetValue(short& out);
+  QuenzelError GetValue(unsigned short& out);
+  QuenzelError GetValue(unsigned long long& out);
+  QuenzelError GetValue(float& out);
+  QuenzelError GetValueUTF8(long long& out);
+  QuenzelError GetValueUTF8(int& out);
+  QuenzelError GetValueUTF8(long& out);
+  QuenzelError GetValueUTF8(unsigned int& out);
+  QuenzelError GetValueUTF8(unsigned long& out);
+  QuenzelError GetValueUTF8(short& out);
+  QuenzelError GetValueUTF8(unsigned short& out);
+  QuenzelError GetValueUTF8(unsigned long long& out);
+  QuenzelError GetValueUTF8(float& out);
+
   // Takes the weight conversion settings the record hands over. The host
   // units stay as they are when m_HostUnitsFixed is set.
   void SetFieldConversionDetails(bool conversionOn, int scaleMS, int scaleSF, int hostMS,
@@ -169,6 +240,19 @@ class QUENZEL_API CQuenzelField {
   std::vector<unsigned char> m_ValidChars;  // allowed characters of a single-character field
 
  private:
+  friend QUENZEL_API std::ostream& operator<<(std::ostream& out, CQuenzelField& field);
+
+  QuenzelError SetNumber(long long v, bool privateOverride);
+  QuenzelError SetCharacter(unsigned char c, bool privateOverride);
+  QuenzelError GetNumber(long long& out);
+  QuenzelError GetCharacter(unsigned char& out);
+  QuenzelError GetText(std::string& out, bool utf8);
+  // The narrowing getters: the 64-bit getter into a temporary starting at 0.
+  template <typename T>
+  QuenzelError GetNarrowed(T& out);
+  // Whether this field converts its weights at all (the switch, a weight
+  // type, the field's flag, and a scale system for net weights).
+  bool ConvertsWeight() const;
   QuenzelError SetFromText(const std::string& text, bool privateOverride, bool utf8);
   QuenzelError SetCharacterFromText(const std::string& text, bool utf8);
   QuenzelError SetNumberFromText(const std::string& text);
@@ -202,5 +286,11 @@ class QUENZEL_API CQuenzelField {
   std::string ApplyAttributes(std::istream& in, bool& error);
   bool PassesValueListTest(const std::string& token) const;
 };
+
+// Writes the field as one element of a data record: number, blank, byte
+// length, blank, the value in double quotes, blank. Writes nothing when the
+// value is the field's default, cannot be read, or the field is treated as
+// text only.
+QUENZEL_API std::ostream& operator<<(std::ostream& out, CQuenzelField& field);
 
 #endif  // QUENZEL_QUENZEL_FIELD_H_
