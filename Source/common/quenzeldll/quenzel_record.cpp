@@ -311,3 +311,384 @@ bool CQuenzelRecord::ReadFieldLine(const std::string& line) {
   fields.push_back(field);
   return true;
 }
+
+// ---------------------------------------------------------------------------
+// Field lookup and keys.
+
+CQuenzelField* CQuenzelRecord::CreateField(const std::string& key) {
+  const int position = static_cast<int>(fields.size());
+  CQuenzelField field(recordNumber, definitionPath, logName, key, codepage, true, "");
+  field.m_Comment = key;
+  fieldsByNumber.emplace(key, position);
+  fieldsByName.emplace(key, position);
+  fields.push_back(field);
+  return &fields.back();
+}
+
+CQuenzelField* CQuenzelRecord::CreateFindField(int number) {
+  CQuenzelField* field = FindField(number);
+  return field != nullptr ? field : CreateField(std::to_string(number));
+}
+
+CQuenzelField* CQuenzelRecord::CreateFindField(std::string key) {
+  auto byName = fieldsByName.find(key);
+  if (byName != fieldsByName.end()) return &fields[byName->second];
+  auto byNumber = fieldsByNumber.find(key);
+  if (byNumber != fieldsByNumber.end()) return &fields[byNumber->second];
+  return CreateField(key);
+}
+
+bool CQuenzelRecord::CheckKeyFieldSupplied() {
+  for (const std::string* key : {&keyF1Name, &keyF2Name, &keyF3Name}) {
+    if (key->empty()) continue;
+    CQuenzelField* field = FindField(*key);
+    if (field != nullptr && field->m_Supplied) return true;
+  }
+  if (name.find("DELETEONE") != std::string::npos) {
+    for (const char* key : {"F1", "F2", "F3"}) {
+      CQuenzelField* field = FindField(std::string(key));
+      if (field != nullptr && field->m_Supplied) return true;
+    }
+    return false;
+  }
+  return keyF1Name.empty() && keyF2Name.empty() && keyF3Name.empty();
+}
+
+void CQuenzelRecord::Reset() {
+  std::vector<CQuenzelField> kept;
+  bool removed = false;
+  for (CQuenzelField& field : fields) {
+    if (field.m_TreatAsText) {
+      removed = true;  // both indexes are rebuilt below
+    } else {
+      field.Reset();
+    }
+  }
+  if (!removed) return;
+  for (CQuenzelField& field : fields)
+    if (!field.m_TreatAsText) kept.push_back(std::move(field));
+  fields = std::move(kept);
+  fieldsByNumber.clear();
+  fieldsByName.clear();
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    fieldsByNumber.emplace(std::to_string(fields[i].m_FieldNumber), static_cast<int>(i));
+    fieldsByName.emplace(fields[i].m_Name, static_cast<int>(i));
+  }
+}
+
+void CQuenzelRecord::GetField(std::string fieldName_, unsigned char& value) {
+  CQuenzelField* field = FindField(fieldName_);
+  if (field == nullptr)
+    throw CQuenzelException("GetField", definitionPath, -1, name, fieldName_, "", "");
+  HandOver(*field, HandOverSite::kGetField);
+  QuenzelError result = field->GetValue(value);
+  lastFieldName = field->m_Comment;
+  if (result == QuenzelError::kNone) return;
+  throw CQuenzelException("GetField", definitionPath, static_cast<int>(result), name, fieldName_,
+                          field->m_Rejected, field->m_Comment);
+}
+
+// ---------------------------------------------------------------------------
+// Measurement settings.
+
+void CQuenzelRecord::HandOver(CQuenzelField& field, HandOverSite site) const {
+  const bool totals = action >= kActionSearchFirstNextTrans;
+  const bool highResWeight = field.m_Type == kTypeWeightHiRes && highResolution;
+  int scaleMS = sourceBaseWeightUnits;
+  int scaleSF = sourceScalingFactor;
+  switch (site) {
+    case HandOverSite::kReader:
+      if (field.m_Type == kTypeNetWeight) {
+        scaleMS = netWeightBaseWeightUnits;
+        scaleSF = netWeightScalingFactor;
+      } else {
+        scaleMS = totals ? sourceTotalsBaseWeightUnits : sourceBaseWeightUnits;
+        scaleSF = highResWeight ? -4 : totals ? sourceTotalsScalingFactor : sourceScalingFactor;
+      }
+      break;
+    case HandOverSite::kWriter:
+      if (field.m_Type == kTypeNetWeight) {
+        scaleMS = netWeightBaseWeightUnits;
+        scaleSF = netWeightScalingFactor;
+      } else if (highResWeight) {
+        scaleSF = -4;
+      }
+      break;
+    case HandOverSite::kGetField:
+      if (field.m_Type == kTypeNetWeight && conversionOn) {
+        scaleMS = netWeightBaseWeightUnits;
+        scaleSF = netWeightScalingFactor;
+      }
+      break;
+  }
+  field.SetFieldConversionDetails(conversionOn, scaleMS, scaleSF, destinationBaseWeightUnits,
+                                  destinationScalingFactor, priceUnits, uomFlag, priceBaseFlag,
+                                  backwardCompatible);
+}
+
+void CQuenzelRecord::WeightConversionOn(bool on) { conversionOn = on; }
+
+void CQuenzelRecord::DriverSetFieldWeightDetails(int fieldNumber, int hostMS, int hostSF) {
+  for (CQuenzelField& field : fields) {
+    if (field.m_FieldNumber != fieldNumber) continue;
+    field.m_HostSF = hostSF;
+    field.m_HostMS = hostMS;
+    field.m_HostUnitsFixed = true;
+    uomFlag = true;
+    conversionOn = true;
+    return;
+  }
+}
+
+void CQuenzelRecord::DriverSetRecordWeightDetails(int hostMS, int hostSF, bool compatible,
+                                                  bool /*unused*/, bool uomOn) {
+  destinationBaseWeightUnits = hostMS;
+  destinationScalingFactor = hostSF;
+  sourceBaseWeightUnits = hostMS;
+  const bool agree = sourceTotalsBaseWeightUnits == hostMS && sourceScalingFactor == hostSF &&
+                     sourceTotalsScalingFactor == sourceScalingFactor &&
+                     netWeightScalingFactor == sourceScalingFactor &&
+                     netWeightBaseWeightUnits == hostMS && priceUnits == hostMS;
+  if (!highResolution && agree) {
+    conversionOn = false;  // host and scale count alike
+    return;
+  }
+  conversionOn = true;
+  backwardCompatible = compatible;
+  priceBaseFlag = GetPriceBase();
+  uomFlag = uomOn ? true : GetUOMFieldValue();
+}
+
+unsigned char CQuenzelRecord::RecordCharacter(const char* fieldName_, int type) {
+  unsigned char value = 255;
+  try {
+    GetField(fieldName_, value);
+    return value;
+  } catch (const CQuenzelException&) {
+    for (CQuenzelField& field : fields) {
+      if (field.m_Type != type) continue;
+      unsigned char c = 255;
+      field.GetValue(c);
+      return c;
+    }
+  }
+  return 255;
+}
+
+bool CQuenzelRecord::GetPriceBase() { return RecordCharacter("PB", kTypePriceBase) == '1'; }
+
+bool CQuenzelRecord::GetUOMFieldValue() { return RecordCharacter("UOM", kTypeUom) == '0'; }
+
+// ---------------------------------------------------------------------------
+// Data records on streams; the format is described in
+// docs/data-record-format.md.
+
+namespace {
+
+// A number token of the data record: decimal digits only.
+bool ReadNumber(std::istream& in, int& number) {
+  std::string token = quenzel::detail::ReadToken(in);
+  if (!quenzel::detail::IsNumberItem(token)) return false;
+  number = quenzel::detail::Atoi(token);
+  return true;
+}
+
+// Takes up to `length` bytes, stopping before a zero byte (which stays in
+// the stream), as the stream's character-array extraction does: at the end
+// of the stream the end-of-file state is set, and when nothing could be
+// taken the fail state. Memory grows with the bytes actually present, never
+// with the length the data claims.
+void ExtractValue(std::istream& in, unsigned long long length, std::string& value) {
+  value.clear();
+  std::istream::sentry ok(in, true);
+  if (!ok) return;
+  std::streambuf* sb = in.rdbuf();
+  std::ios::iostate state = std::ios::goodbit;
+  constexpr int kEof = std::char_traits<char>::eof();
+  int c = sb->sgetc();
+  while (value.size() < length && c != kEof && c != '\0') {
+    value.push_back(static_cast<char>(c));
+    c = sb->snextc();
+  }
+  if (c == kEof) state |= std::ios::eofbit;
+  if (value.empty()) state |= std::ios::failbit;
+  if (state != std::ios::goodbit) in.setstate(state);
+}
+
+void SkipByte(std::istream& in) { in.ignore(1); }
+
+int Base64Value(unsigned char c) {
+  if (c >= 'A' && c <= 'Z') return c - 'A';
+  if (c >= 'a' && c <= 'z') return c - 'a' + 26;
+  if (c >= '0' && c <= '9') return c - '0' + 52;
+  if (c == '+') return 62;
+  if (c == '/') return 63;
+  return -1;
+}
+
+// Decodes a Base64 value: bytes outside the alphabet are ignored, '=' pads;
+// decoding works in groups of four and keeps what it emitted when the input
+// ends inside a group. The result stops at its first zero byte.
+std::string DecodeBase64(const std::string& text) {
+  std::string out;
+  if (text.size() < 4) return out;
+  std::size_t pos = 0;
+  for (;;) {
+    int values[4];
+    bool padded[4];
+    for (int k = 0; k < 4; ++k) {
+      while (pos < text.size() && text[pos] != '=' &&
+             Base64Value(static_cast<unsigned char>(text[pos])) < 0)
+        ++pos;
+      if (pos == text.size()) return out.substr(0, out.find('\0'));
+      padded[k] = text[pos] == '=';
+      values[k] = padded[k] ? 0 : Base64Value(static_cast<unsigned char>(text[pos]));
+      ++pos;
+    }
+    if (!padded[0] && !padded[1]) {
+      out.push_back(static_cast<char>((values[0] << 2) + (values[1] >> 4)));
+      if (!padded[2]) {
+        out.push_back(static_cast<char>(((values[1] << 4) + (values[2] >> 2)) & 255));
+        if (!padded[3]) out.push_back(static_cast<char>(((values[2] << 6) + values[3]) & 255));
+      }
+    }
+    if (padded[3] || text.size() - pos < 4) break;
+  }
+  return out.substr(0, out.find('\0'));
+}
+
+bool Continues(QuenzelError result) {
+  return result == QuenzelError::kNone || result == QuenzelError::kRangeError ||
+         result == QuenzelError::kRangeWarning;
+}
+
+// Sets a field from a data-record value: PRIVATE fields are left alone and
+// CLOB values are Base64.
+QuenzelError SetFromRecord(CQuenzelField& field, const std::string& value) {
+  if (field.m_Private) return QuenzelError::kNone;
+  if (field.m_Type == kTypeClob) return field.SetValue(DecodeBase64(value), false);
+  return field.SetValue(value, false);
+}
+
+// The three long texts of records 8 and 9: head field and continuation
+// ranges, relative to 0 (record 8) or 1000 (record 9).
+struct SplitText {
+  int head;
+  int firstFrom, firstTo;
+  int secondFrom, secondTo;
+};
+constexpr SplitText kSplitTexts[] = {
+    {8740, 8741, 8759, 8050, 8089},
+    {8820, 8821, 8839, 8900, 8939},
+    {8760, 8761, 8779, 8090, 8129},
+};
+
+}  // namespace
+
+// Records 8 and 9 carry three long texts that may arrive in pieces: a head
+// field starts each text, continuation numbers (defined or not) append to
+// it, and the heads are set once the record is complete.
+std::istream& CQuenzelRecord::ReadSplitRecord(std::istream& in) {
+  CQuenzelRecord& record = *this;
+  const int offset = record.recordNumber == 9 ? 1000 : 0;
+  std::string texts[3];
+  bool failed = false;
+  int number = 0;
+  if (!ReadNumber(in, number) || number != record.recordNumber) {
+    in.setstate(std::ios::failbit);
+    return in;
+  }
+  std::string value;
+  for (;;) {
+    int fieldNumber = 0, length = 0;
+    if (!ReadNumber(in, fieldNumber)) {
+      failed = true;
+      break;
+    }
+    if (fieldNumber == 0) break;
+    if (!ReadNumber(in, length)) {
+      failed = true;
+      break;
+    }
+    CQuenzelField* field = record.FindField(fieldNumber);
+    SkipByte(in);
+    ExtractValue(in, static_cast<unsigned long long>(length), value);
+    if (field == nullptr) {
+      if (in.good()) {
+        for (int t = 0; t < 3; ++t) {
+          const SplitText& s = kSplitTexts[t];
+          int n = fieldNumber - offset;
+          if ((n >= s.firstFrom && n <= s.firstTo) || (n >= s.secondFrom && n <= s.secondTo))
+            texts[t] += value;
+        }
+      }
+      SkipByte(in);
+      continue;
+    }
+    if (!in.good()) continue;  // the next number token fails the read
+    if (field->m_Type == kTypeUom) record.uomFlag = value[0] == '0';
+    if (field->m_Type == kTypePriceBase) record.priceBaseFlag = value[0] == '1';
+    if (field->IsWeight()) record.HandOver(*field, HandOverSite::kReader);
+    int head = -1;
+    for (int t = 0; t < 3; ++t)
+      if (fieldNumber == kSplitTexts[t].head + offset) head = t;
+    if (head >= 0) {
+      texts[head] = value;
+      SkipByte(in);
+      continue;
+    }
+    QuenzelError result = SetFromRecord(*field, value);
+    if (result == QuenzelError::kRangeWarning) record.rangeWarning = true;
+    if (Continues(result)) SkipByte(in);
+  }
+  for (int t = 0; t < 3; ++t) {
+    CQuenzelField* head = record.FindField(kSplitTexts[t].head + offset);
+    if (head == nullptr) continue;
+    // Results are ignored; an empty text on a single-character head raises,
+    // which is ignored the same way.
+    try {
+      head->SetValue(texts[t], false);
+    } catch (const std::out_of_range&) {
+    }
+  }
+  if (failed) in.setstate(std::ios::failbit);
+  return in;
+}
+
+std::istream& operator>>(std::istream& in, CQuenzelRecord& record) {
+  if (record.recordNumber == 8 || record.recordNumber == 9) return record.ReadSplitRecord(in);
+  int number = 0;
+  if (!ReadNumber(in, number) || number != record.recordNumber) {
+    in.setstate(std::ios::failbit);
+    return in;
+  }
+  std::string value;
+  for (;;) {
+    int fieldNumber = 0, length = 0;
+    if (!ReadNumber(in, fieldNumber)) break;
+    if (fieldNumber == 0) return in;
+    if (!ReadNumber(in, length)) break;
+    CQuenzelField* field = record.FindField(fieldNumber);
+    if (field == nullptr) break;
+    SkipByte(in);
+    ExtractValue(in, static_cast<unsigned long long>(length), value);
+    if (!in.good()) break;
+    if (record.action >= kActionSearchFirstNextTrans && field->m_Type == kTypeUom)
+      record.uomFlag = value[0] == '0';
+    if (field->IsWeight()) record.HandOver(*field, CQuenzelRecord::HandOverSite::kReader);
+    if (!Continues(SetFromRecord(*field, value))) break;
+    SkipByte(in);
+  }
+  in.setstate(std::ios::failbit);
+  return in;
+}
+
+std::ostream& operator<<(std::ostream& out, CQuenzelRecord& record) {
+  out << record.recordNumber << ' ';
+  for (CQuenzelField& field : record.fields) {
+    if (field.IsWeight()) record.HandOver(field, CQuenzelRecord::HandOverSite::kWriter);
+    out << field;
+  }
+  out << "0 ";
+  return out;
+}

@@ -13,6 +13,7 @@
 
 #include <istream>
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -70,10 +71,38 @@ class QUENZEL_API CQuenzelRecord {
   // begins with '#'.
   bool Read(std::istream& in);
 
-  // Field lookups; null when absent.
+  // Field lookups; null when absent. FindField(int) looks up the number
+  // written in decimal, FindField(std::string) the exact, case-sensitive name.
   CQuenzelField* FindField(int number);
   CQuenzelField* FindField(std::string name);
   CQuenzelField* GetFieldByIdx(unsigned int index);
+  // As FindField, but a missing field is created: a STRING field numbered by
+  // the key's digits, its key as name and comment. Never null.
+  CQuenzelField* CreateFindField(int number);
+  CQuenzelField* CreateFindField(std::string name);
+
+  // True when a key field (KEYPOS F1, F2 or F3) is marked supplied; a
+  // DELETEONE record needs one of the fields named F1, F2, F3; a record
+  // without key fields always passes.
+  bool CheckKeyFieldSupplied();
+  // Returns every field to its default and drops the fields the host marked
+  // as text-only. Measurement settings, key names and texts stay.
+  void Reset();
+
+  // Driver settings for the host's side of weight conversion.
+  void WeightConversionOn(bool on);
+  // Gives one field its own host units, kept across later hand-overs.
+  void DriverSetFieldWeightDetails(int fieldNumber, int hostMS, int hostSF);
+  // Sets the host units of the whole record and decides whether weights
+  // need converting. The fourth argument is not used.
+  void DriverSetRecordWeightDetails(int hostMS, int hostSF, bool backwardCompatible, bool unused,
+                                    bool uomOn);
+  // True when the record's price base (field "PB", else the first PRICEBASE
+  // field) is '1'.
+  bool GetPriceBase();
+  // True when the record's unit of measure (field "UOM", else the first UOM
+  // field) is '0'.
+  bool GetUOMFieldValue();
 
   // The scale's settings as the registry gives them now.
   int GetSourceBaseWeightUnits() const;
@@ -119,9 +148,31 @@ class QUENZEL_API CQuenzelRecord {
   std::string fieldName;  // copy of lastFieldName handed to each new field
 
  private:
+  friend QUENZEL_API std::istream& operator>>(std::istream& in, CQuenzelRecord& record);
+  friend QUENZEL_API std::ostream& operator<<(std::ostream& out, CQuenzelRecord& record);
+
+  // Where the record hands its measurement settings to a field.
+  enum class HandOverSite { kReader, kWriter, kGetField };
+  void HandOver(CQuenzelField& field, HandOverSite site) const;
+  // Reads the single-character value of the field `fieldName`; throws
+  // CQuenzelException when the field is missing (-1) or unreadable.
+  void GetField(std::string fieldName, unsigned char& value);
+  // The character of the field named `fieldName`, else of the first field
+  // of `type`; 255 when neither delivers one.
+  unsigned char RecordCharacter(const char* fieldName, int type);
+  CQuenzelField* CreateField(const std::string& key);
+  std::istream& ReadSplitRecord(std::istream& in);
   bool ReadHeader(const std::string& line);
   bool ReadFieldLine(const std::string& line);
   void RebuildIndexes();
 };
+
+// Reads one data record into `record` (see docs/data-record-format.md).
+// Failure sets the stream's fail bit; fields set before it keep their new
+// values. The record is not reset first.
+QUENZEL_API std::istream& operator>>(std::istream& in, CQuenzelRecord& record);
+// Writes `record` as one data record: its number, every field that differs
+// from its default, and the closing 0.
+QUENZEL_API std::ostream& operator<<(std::ostream& out, CQuenzelRecord& record);
 
 #endif  // QUENZEL_QUENZEL_RECORD_H_
