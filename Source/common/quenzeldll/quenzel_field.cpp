@@ -389,6 +389,8 @@ CQuenzelField::CQuenzelField(const std::string& /*unused*/, const std::string& a
 
 CQuenzelField::CQuenzelField(const CQuenzelField& other) = default;
 CQuenzelField& CQuenzelField::operator=(const CQuenzelField& other) = default;
+CQuenzelField::CQuenzelField(CQuenzelField&& other) noexcept = default;
+CQuenzelField& CQuenzelField::operator=(CQuenzelField&& other) noexcept = default;
 CQuenzelField::~CQuenzelField() = default;
 
 void CQuenzelField::Reset() {

@@ -72,6 +72,9 @@ class QUENZEL_API CQuenzelField {
                 const std::string& codePage, bool sendOrDelete, const std::string& recordName);
   CQuenzelField(const CQuenzelField& other);
   CQuenzelField& operator=(const CQuenzelField& other);
+  // Moving transfers every member, as a copy would copy it.
+  CQuenzelField(CQuenzelField&& other) noexcept;
+  CQuenzelField& operator=(CQuenzelField&& other) noexcept;
   virtual ~CQuenzelField();
 
   // Parses the field part of one definition line from `in`. True when the

@@ -44,8 +44,15 @@ class QUENZEL_API CQuenzelFile {
   std::string definitionPath;                     // ZQEXE + "zqapi" + "\" + file name
 
  private:
+  friend class CQuenzelFileTestAccess;  // the library's own tests
+
   bool Read(const std::string& logName);
   void AddRecord(const CQuenzelRecord& record);
+  // The definition cache (docs/cache-format.md), switched by the registry's
+  // "CacheFiles". LoadCache fills the catalogue from base + ".cache" unless
+  // `sourcePath` is newer, all or nothing: 0 when loaded, -1 otherwise.
+  // SaveCache writes the catalogue there: -1 when caching is off or the
+  // temporary file cannot be created, 0 otherwise.
   int LoadCache(std::string base, std::string sourcePath);
   int SaveCache(std::string base);
 };

@@ -11,6 +11,7 @@
 #include <strings.h>
 
 #include <sstream>
+#include <utility>
 
 #include "host_services.h"
 #include "read_error.h"
@@ -147,17 +148,20 @@ CQuenzelRecord::CQuenzelRecord(const std::string& recordName) : CQuenzelRecord()
 
 CQuenzelRecord::CQuenzelRecord(const CQuenzelRecord& other) : CQuenzelRecord() { *this = other; }
 
-CQuenzelRecord& CQuenzelRecord::operator=(const CQuenzelRecord& other) {
+// Assignment copies (or moves) every member but the two working texts of
+// Read, then rebuilds the indexes: the name index starts from the source's.
+template <typename Other>
+void CQuenzelRecord::AssignFrom(Other&& other) {
   if (this != &other) {
-    name = other.name;
-    codepage = other.codepage;
+    name = std::forward<Other>(other).name;
+    codepage = std::forward<Other>(other).codepage;
     recordNumber = other.recordNumber;
     action = other.action;
-    logName = other.logName;
-    definitionPath = other.definitionPath;
-    keyF1Name = other.keyF1Name;
-    keyF2Name = other.keyF2Name;
-    keyF3Name = other.keyF3Name;
+    logName = std::forward<Other>(other).logName;
+    definitionPath = std::forward<Other>(other).definitionPath;
+    keyF1Name = std::forward<Other>(other).keyF1Name;
+    keyF2Name = std::forward<Other>(other).keyF2Name;
+    keyF3Name = std::forward<Other>(other).keyF3Name;
     sourceBaseWeightUnits = other.sourceBaseWeightUnits;
     sourceTotalsBaseWeightUnits = other.sourceTotalsBaseWeightUnits;
     sourceScalingFactor = other.sourceScalingFactor;
@@ -174,10 +178,23 @@ CQuenzelRecord& CQuenzelRecord::operator=(const CQuenzelRecord& other) {
     highResolution = other.highResolution;
     rangeWarning = other.rangeWarning;
     seventhFlag = other.seventhFlag;
-    fields = other.fields;
-    fieldsByName = other.fieldsByName;
+    fields = std::forward<Other>(other).fields;
+    fieldsByName = std::forward<Other>(other).fieldsByName;
   }
   RebuildIndexes();
+}
+
+CQuenzelRecord& CQuenzelRecord::operator=(const CQuenzelRecord& other) {
+  AssignFrom(other);
+  return *this;
+}
+
+CQuenzelRecord::CQuenzelRecord(CQuenzelRecord&& other) : CQuenzelRecord() {
+  AssignFrom(std::move(other));
+}
+
+CQuenzelRecord& CQuenzelRecord::operator=(CQuenzelRecord&& other) {
+  AssignFrom(std::move(other));
   return *this;
 }
 

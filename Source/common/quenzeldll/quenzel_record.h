@@ -61,6 +61,9 @@ class QUENZEL_API CQuenzelRecord {
   // Copies every member except lastFieldName and fieldName and rebuilds the
   // field indexes.
   CQuenzelRecord& operator=(const CQuenzelRecord& other);
+  // The same results as copying, with the source's members moved.
+  CQuenzelRecord(CQuenzelRecord&& other);
+  CQuenzelRecord& operator=(CQuenzelRecord&& other);
   virtual ~CQuenzelRecord();
 
   std::string GetName() { return name; }
@@ -165,6 +168,8 @@ class QUENZEL_API CQuenzelRecord {
   bool ReadHeader(const std::string& line);
   bool ReadFieldLine(const std::string& line);
   void RebuildIndexes();
+  template <typename Other>
+  void AssignFrom(Other&& other);
 };
 
 // Reads one data record into `record` (see docs/data-record-format.md).
