@@ -1,196 +1,93 @@
-// quenzel: work with definition files by hand.
+// quenzel: work with definition files and data records by hand.
 //
-//   quenzel check FILE [--codepage N] [--log NAME]
+//   quenzel check  FILE
+//   quenzel show   FILE [RECORD] [--json]
+//   quenzel encode FILE RECORD [FIELD=VALUE ...] [--json] [--host-units MS,SF]
+//   quenzel decode FILE [RECORD] [-i INPUT ...]
 //
-// The tool only dispatches: it parses arguments, calls the library, prints
-// and returns a status (0 success, 1 the file or data is bad, 2 usage).
-#include <quenzel.h>
-
-#include <algorithm>
-#include <cstdio>
-#include <cstring>
-#include <fstream>
-#include <functional>
+// This file only parses the command line and dispatches to the verbs.
+#include <CLI/CLI.hpp>
 #include <iostream>
-#include <string>
-#include <vector>
 
-#include "registry_pointer.h"
+#include "commands.h"
 
 namespace {
 
-constexpr int kExitOk = 0;
-constexpr int kExitBad = 1;
-constexpr int kExitUsage = 2;
+using quenzel_tool::CommonOptions;
 
-constexpr const char* kUsage =
-    "usage: quenzel <command> [options]\n"
-    "\n"
-    "commands:\n"
-    "  check FILE [--codepage N] [--log NAME]\n"
-    "      load a definition file; print its records, or the line that fails\n"
-    "\n"
-    "options:\n"
-    "  --codepage N   code page of the definition file (for example 1252)\n"
-    "  --log NAME     also write read errors to the audit log NAME\n";
-
-struct Options {
-  std::vector<std::string> positional;
-  std::string codePage;
-  std::string logName;
-};
-
-// Parses "--name value" options and positional arguments. False with a
-// message on stderr for an unknown option or a missing value.
-bool ParseOptions(const std::vector<std::string>& args, Options& options) {
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    std::string* target = nullptr;
-    if (arg == "--codepage") target = &options.codePage;
-    if (arg == "--log") target = &options.logName;
-    if (target == nullptr) {
-      if (arg.size() > 1 && arg[0] == '-') {
-        std::cerr << "quenzel: unknown option " << arg << "\n";
-        return false;
-      }
-      options.positional.push_back(arg);
-      continue;
-    }
-    if (i + 1 >= args.size()) {
-      std::cerr << "quenzel: " << arg << " needs a value\n";
-      return false;
-    }
-    *target = args[++i];
-  }
-  return true;
+void AddCommonOptions(CLI::App* verb, CommonOptions& common) {
+  verb->add_option("FILE", common.file, "definition file")->required();
+  verb->add_option("--codepage", common.codePage,
+                   "code page of the definition file and of incoming text (default: the "
+                   "registry's, else 1252)");
+  verb->add_option("--registry", common.registry, "registry export (.reg) with the settings")
+      ->check(CLI::ExistingFile);
+  verb->add_option("--log", common.logName, "write read errors to this audit log");
+  verb->add_option("--log-dir", common.logDir, "directory for the audit log (default: syslog)");
 }
-
-// Line `number` of `path` (from 1), for showing the user where a read stopped.
-std::string LineOfFile(const std::string& path, int number) {
-  std::ifstream in(path, std::ios::binary);
-  std::string line;
-  for (int i = 0; i < number && std::getline(in, line); ++i) {
-  }
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  return line;
-}
-
-void PrintReadError(const std::string& path) {
-  QuenzelReadError error = QuenzelLastReadError();
-  std::string where = path;
-  switch (error.kind) {
-    case ReadErrorKind::kUnicode:
-      std::cerr << path << ": the file is UTF-16 text; save it as 8-bit text\n";
-      return;
-    case ReadErrorKind::kOpenFailed:
-      std::cerr << path << ": cannot open the file\n";
-      return;
-    case ReadErrorKind::kBadHeader:
-      std::cerr << path << ":" << error.line << ": token " << error.token
-                << ": record header without a record number\n";
-      break;
-    case ReadErrorKind::kBadAction:
-      std::cerr << path << ":" << error.line << ": token " << error.token << ": record "
-                << error.recordNumber << ": missing or unknown action word\n";
-      break;
-    case ReadErrorKind::kBadField:
-      std::cerr << path << ":" << error.line << ": token " << error.token << ": record "
-                << error.recordNumber << ": invalid field line (field " << error.fieldNumber
-                << ")\n";
-      break;
-    case ReadErrorKind::kNone:
-      std::cerr << path << ": the file could not be loaded\n";
-      return;
-  }
-  std::cerr << "    " << LineOfFile(path, error.line) << "\n";
-}
-
-// Loads FILE through the library. False (after printing why) when it fails.
-bool LoadCatalogue(const Options& options, CQuenzelFile& catalogue,
-                   quenzel_tool::DefinitionLocation& location) {
-  const std::string& path = options.positional[0];
-  std::string error;
-  if (!location.PointAt(path, error)) {
-    std::cerr << "quenzel: " << error << "\n";
-    return false;
-  }
-  if (!options.codePage.empty()) quenzel_tool::SetCodePage(options.codePage);
-  if (!options.logName.empty()) quenzel_tool::EnableAuditLog();
-  if (!catalogue.Initialise(location.fileName(), options.logName, nullptr, "")) {
-    PrintReadError(path);
-    return false;
-  }
-  return true;
-}
-
-// The catalogue's records in record-number order (first entry per number).
-std::vector<const CQuenzelRecord*> RecordsByNumber(const CQuenzelFile& catalogue) {
-  std::vector<const CQuenzelRecord*> records;
-  for (const auto& entry : catalogue.records) records.push_back(&entry.second);
-  std::stable_sort(records.begin(), records.end(),
-                   [](const CQuenzelRecord* a, const CQuenzelRecord* b) {
-                     return a->recordNumber < b->recordNumber;
-                   });
-  return records;
-}
-
-std::string KeyFields(const CQuenzelRecord& record) {
-  std::string keys;
-  for (const std::string* key : {&record.keyF1Name, &record.keyF2Name, &record.keyF3Name}) {
-    if (key->empty()) continue;
-    if (!keys.empty()) keys += ",";
-    keys += *key;
-  }
-  return keys.empty() ? "-" : keys;
-}
-
-int Check(const Options& options) {
-  if (options.positional.size() != 1) {
-    std::cerr << kUsage;
-    return kExitUsage;
-  }
-  CQuenzelFile catalogue;
-  quenzel_tool::DefinitionLocation location;
-  if (!LoadCatalogue(options, catalogue, location)) return kExitBad;
-
-  std::vector<const CQuenzelRecord*> records = RecordsByNumber(catalogue);
-  std::printf("%s: %zu record%s\n", options.positional[0].c_str(), records.size(),
-              records.size() == 1 ? "" : "s");
-  if (records.empty()) return kExitOk;
-  std::printf("%8s  %-24s %-26s %6s  %s\n", "NUMBER", "NAME", "ACTION", "FIELDS", "KEYS");
-  for (const CQuenzelRecord* record : records) {
-    const char* action = ActionCodeName(record->action);
-    std::printf("%8d  %-24s %-26s %6zu  %s\n", record->recordNumber,
-                record->name.empty() ? "-" : record->name.c_str(), *action ? action : "-",
-                record->fields.size(), KeyFields(*record).c_str());
-  }
-  return kExitOk;
-}
-
-struct Command {
-  const char* name;
-  std::function<int(const Options&)> run;
-};
-
-const Command kCommands[] = {
-    {"check", Check},
-};
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::vector<std::string> args(argv + 1, argv + argc);
-  if (args.empty() || args[0] == "-h" || args[0] == "--help" || args[0] == "help") {
-    std::cout << kUsage;
-    return args.empty() ? kExitUsage : kExitOk;
+  CLI::App app{"Work with quenzel definition files and data records."};
+  app.set_version_flag("--version", std::string("quenzel ") + QUENZEL_VERSION);
+  app.require_subcommand(1);
+
+  CommonOptions common;
+  quenzel_tool::ShowOptions show;
+  quenzel_tool::EncodeOptions encode;
+  quenzel_tool::DecodeOptions decode;
+
+  CLI::App* check = app.add_subcommand(
+      "check", "load a definition file: its records, or the line where loading stops");
+  AddCommonOptions(check, common);
+
+  CLI::App* showVerb =
+      app.add_subcommand("show", "the records of a definition file, or one record's fields");
+  AddCommonOptions(showVerb, common);
+  showVerb->add_option("RECORD", show.record, "record number or name");
+  showVerb->add_flag("--json", show.json, "print JSON");
+
+  CLI::App* encodeVerb = app.add_subcommand("encode", "build data records from field values");
+  AddCommonOptions(encodeVerb, common);
+  encodeVerb->add_option("RECORD", encode.record, "record number or name");
+  encodeVerb->add_option("VALUES", encode.values,
+                         "FIELD=VALUE (FIELD: number or name; VALUE: UTF-8)");
+  encodeVerb->add_flag(
+      "--json", encode.json,
+      "read one JSON object per line from stdin: {\"record\": R, \"fields\": {FIELD: VALUE}}");
+  encodeVerb->add_option("--host-units", encode.hostUnits,
+                         "the host's measurement system and scaling factor, e.g. 1,-3 (grams)");
+
+  encodeVerb->footer(
+      "\nThe data record goes to stdout, one per line; rejected and substituted values are\n"
+      "reported on stderr (exit status 1 when a value was rejected). CLOB values are given\n"
+      "as plain text and sent as Base64. Text fields are sent as stored, in UTF-8, while\n"
+      "the scale (and `quenzel decode`) read text in the definition's code page: text\n"
+      "outside ASCII does not come back unchanged through decode.");
+
+  CLI::App* decodeVerb = app.add_subcommand("decode", "read data records and print them as JSON");
+  AddCommonOptions(decodeVerb, common);
+  decodeVerb->add_option("RECORD", decode.record,
+                         "record number or name (default: each record's number)");
+  decodeVerb->add_option("-i,--input", decode.inputs, "read data records from these files")
+      ->check(CLI::ExistingFile);
+  decodeVerb->footer(
+      "\nPrints one JSON object per data record: the record's number and name, and every\n"
+      "field with its value as the library gives it in UTF-8 (incoming text is read in the\n"
+      "code page). A record that does not read stops the tool with its byte offset.");
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::Success& e) {
+    return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    app.exit(e);
+    return quenzel_tool::kExitUsage;
   }
-  for (const Command& command : kCommands) {
-    if (args[0] != command.name) continue;
-    Options options;
-    if (!ParseOptions(std::vector<std::string>(args.begin() + 1, args.end()), options))
-      return kExitUsage;
-    return command.run(options);
-  }
-  std::cerr << "quenzel: unknown command " << args[0] << "\n" << kUsage;
-  return kExitUsage;
+
+  if (check->parsed()) return quenzel_tool::Check(common);
+  if (showVerb->parsed()) return quenzel_tool::Show(common, show);
+  if (encodeVerb->parsed()) return quenzel_tool::Encode(common, encode);
+  return quenzel_tool::Decode(common, decode);
 }

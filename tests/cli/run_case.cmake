@@ -1,0 +1,48 @@
+# Runs the command-line tool once and compares its exit status, standard
+# output and (when an .err file exists) standard error with the expected
+# files <CASE>.out and <CASE>.err.
+#   -DTOOL=... -DCASE=... -DEXPECTED_DIR=... -DEXIT=... -DARGS=a|b|c
+#   [-DSTDIN=file] [-DWORKDIR=dir] [-DENVIRONMENT=NAME=VALUE|...]
+#   [-DPIPE_ARGS=a|b]  a second run of the tool reading the first one's output
+string(REPLACE "|" ";" args "${ARGS}")
+set(second_command)
+if(PIPE_ARGS)
+  string(REPLACE "|" ";" pipe_args "${PIPE_ARGS}")
+  set(second_command COMMAND ${TOOL} ${pipe_args})
+endif()
+if(ENVIRONMENT)
+  string(REPLACE "|" ";" environment "${ENVIRONMENT}")
+  foreach(entry IN LISTS environment)
+    string(REGEX MATCH "^[^=]+" name "${entry}")
+    string(REGEX REPLACE "^[^=]+=" "" value "${entry}")
+    set(ENV{${name}} "${value}")
+  endforeach()
+endif()
+set(input_option)
+if(STDIN)
+  set(input_option INPUT_FILE ${STDIN})
+endif()
+execute_process(COMMAND ${TOOL} ${args} ${second_command} ${input_option}
+                WORKING_DIRECTORY ${WORKDIR}
+                RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+set(failed OFF)
+if(NOT status EQUAL EXIT)
+  message(SEND_ERROR "exit status ${status}, expected ${EXIT}\nstderr:\n${err}")
+  set(failed ON)
+endif()
+file(READ ${EXPECTED_DIR}/${CASE}.out expected_out)
+if(NOT out STREQUAL expected_out)
+  message(SEND_ERROR "standard output differs.\n--- expected\n${expected_out}\n--- got\n${out}")
+  set(failed ON)
+endif()
+if(EXISTS ${EXPECTED_DIR}/${CASE}.err)
+  file(READ ${EXPECTED_DIR}/${CASE}.err expected_err)
+  if(NOT err STREQUAL expected_err)
+    message(SEND_ERROR "standard error differs.\n--- expected\n${expected_err}\n--- got\n${err}")
+    set(failed ON)
+  endif()
+endif()
+if(failed AND DEFINED ENV{QUENZEL_UPDATE_EXPECTED})
+  file(WRITE ${EXPECTED_DIR}/${CASE}.out "${out}")
+  file(WRITE ${EXPECTED_DIR}/${CASE}.err "${err}")
+endif()
