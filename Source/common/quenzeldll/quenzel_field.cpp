@@ -211,20 +211,28 @@ inline float Single(double x) {
   return rounded;
 }
 
-float TimesPowerOfTen(float f, int k) {
-  for (int i = 0; i < k; ++i) f = Single(static_cast<double>(f) * 10.0);
+// Whether another step by ten can still change `f`: zero, infinity and NaN
+// stay as they are, so the loops below stop there. Every finite value gets
+// there within a hundred steps, which bounds the work for any scaling
+// factor the registry or a host may give.
+bool Scalable(float f) { return std::isfinite(f) && f != 0.0f; }
+
+// `k` is 64-bit: the difference or negation of two int factors always fits.
+float TimesPowerOfTen(float f, long long k) {
+  for (long long i = 0; i < k && Scalable(f); ++i) f = Single(static_cast<double>(f) * 10.0);
   return f;
 }
 
-float DividedByPowerOfTen(float f, int k) {
-  for (int i = 0; i < k; ++i) f = Single(static_cast<double>(f) / 10.0);
+float DividedByPowerOfTen(float f, long long k) {
+  for (long long i = 0; i < k && Scalable(f); ++i) f = Single(static_cast<double>(f) / 10.0);
   return f;
 }
 
 // Scaling within one decimal system: from factor sF to factor tF.
 float Rescale(float f, int sF, int tF) {
-  if (sF > tF) return TimesPowerOfTen(f, sF - tF);
-  if (sF < tF) return DividedByPowerOfTen(f, tF - sF);
+  const long long steps = static_cast<long long>(sF) - tF;
+  if (steps > 0) return TimesPowerOfTen(f, steps);
+  if (steps < 0) return DividedByPowerOfTen(f, -steps);
   return f;
 }
 
@@ -774,7 +782,7 @@ QuenzelError CQuenzelField::Convert(long long value, int sourceMS, int sourceSF,
   // To the target system's base unit (kilograms or pounds), then to its
   // scaling factor.
   auto decimalTarget = [&](float pounds) {
-    if (targetSF < 0) return TimesPowerOfTen(pounds, -targetSF);
+    if (targetSF < 0) return TimesPowerOfTen(pounds, -static_cast<long long>(targetSF));
     if (targetSF > 0) return DividedByPowerOfTen(pounds, targetSF);
     return pounds;
   };
@@ -782,7 +790,7 @@ QuenzelError CQuenzelField::Convert(long long value, int sourceMS, int sourceSF,
     if (!Avoirdupois(f, targetSF, false)) result = QuenzelError::kConvertFail;
   };
   auto unscaleNegative = [&] {
-    if (sourceSF < 0) f = DividedByPowerOfTen(f, -sourceSF);
+    if (sourceSF < 0) f = DividedByPowerOfTen(f, -static_cast<long long>(sourceSF));
   };
 
   if (sourceMS < 1 || sourceMS > 3) {
@@ -813,7 +821,7 @@ QuenzelError CQuenzelField::Convert(long long value, int sourceMS, int sourceSF,
     if (targetMS == 1) {
       f = decimalTarget(Single(static_cast<double>(f) * kKilogramsPerPound));
     } else if (targetMS == 2) {
-      if (targetSF < 0) f = TimesPowerOfTen(f, -targetSF);
+      if (targetSF < 0) f = TimesPowerOfTen(f, -static_cast<long long>(targetSF));
     } else {
       avoirTarget();
     }
