@@ -1,16 +1,6 @@
-// CQuenzelFile: the catalogue of record definitions, the object a host
-// creates first.
-//
-// Initialise finds the definition file through the registry (the ZQEXE
-// directory, then "zqapi", then the file name), optionally checks the
-// library file's version, and reads every record block of the file into a
-// record kept by name and by number. GetRecord hands out the catalogue's own
-// templates; the pointers stay valid until the catalogue is destroyed. Hosts
-// usually work on copies.
-//
-// One thread may read one definition file at a time (the readers keep
-// per-thread line and token counters); GetRecord on a loaded catalogue only
-// reads.
+/// @file quenzel_file.h
+/// CQuenzelFile, the catalogue of record definitions.
+
 #ifndef QUENZEL_QUENZEL_FILE_H_
 #define QUENZEL_QUENZEL_FILE_H_
 
@@ -20,28 +10,42 @@
 #include "quenzel_export.h"
 #include "quenzel_record.h"
 
+/// The catalogue of record definitions, the object a host creates first.
+///
+/// Initialise finds the definition file through the registry (the ZQEXE
+/// directory, then "zqapi", then the file name), optionally checks the
+/// library file's version, and reads every record block of the file into a
+/// record kept by name and by number. GetRecord hands out the catalogue's own
+/// templates; the pointers stay valid until the catalogue is destroyed. Hosts
+/// usually work on copies.
+///
+/// One thread may read one definition file at a time (the readers keep
+/// per-thread line and token counters); GetRecord on a loaded catalogue only
+/// reads.
 class QUENZEL_API CQuenzelFile {
  public:
+  /// An empty catalogue.
   CQuenzelFile();
   virtual ~CQuenzelFile();
 
-  // Loads the catalogue from `fileName` (relative to the zqapi directory).
-  // `logName` names the audit log (empty: no entries from the read);
-  // `reserved` is ignored; a non-empty `requiredVersion` must equal the
-  // library file's version text ("3.1.204"). False when the version check
-  // fails, the file is refused or cannot be opened, or a block is invalid
-  // (blocks read before it stay). Calling it again adds to the catalogue.
+  /// Loads the catalogue from `fileName` (relative to the zqapi directory).
+  /// `logName` names the audit log (empty: no entries from the read);
+  /// `reserved` is ignored; a non-empty `requiredVersion` must equal the
+  /// library file's version text ("3.1.204"). False when the version check
+  /// fails, the file is refused or cannot be opened, or a block is invalid
+  /// (blocks read before it stay). Calling it again adds to the catalogue.
+  /// QuenzelLastReadError() tells where a read stopped.
   bool Initialise(const std::string& fileName, const std::string& logName, char* reserved,
                   const std::string& requiredVersion);
 
-  // The template stored under `name` (case-sensitive), or null.
+  /// The template stored under `name` (case-sensitive), or null.
   CQuenzelRecord* GetRecord(std::string name);
-  // The template of record `number`, or null.
+  /// The template of record `number`, or null.
   CQuenzelRecord* GetRecord(int number);
 
-  std::map<std::string, CQuenzelRecord> records;  // record name (or number text) -> template
-  std::map<std::string, std::string> recordKeys;  // record number ("%d") -> key in records
-  std::string definitionPath;                     // ZQEXE + "zqapi" + "\" + file name
+  std::map<std::string, CQuenzelRecord> records;  ///< record name (or number text) -> template
+  std::map<std::string, std::string> recordKeys;  ///< record number ("%d") -> key in records
+  std::string definitionPath;                     ///< ZQEXE + "zqapi" + "\" + file name
 
  private:
   friend class CQuenzelFileTestAccess;  // the library's own tests
