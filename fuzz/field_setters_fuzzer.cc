@@ -31,7 +31,8 @@ void SetText(CQuenzelField& field, FuzzedDataProvider& input, bool utf8) {
   const std::string before = field.m_Value;
   QuenzelError result;
   try {
-    result = utf8 ? field.SetValueUTF8(text, privateOverride) : field.SetValue(text, privateOverride);
+    result =
+        utf8 ? field.SetValueUTF8(text, privateOverride) : field.SetValue(text, privateOverride);
   } catch (const std::out_of_range&) {
     FUZZ_CHECK(!utf8 && text.empty() && IsSingleCharacterType(field.m_Type));
     FUZZ_CHECK(field.m_Value == before);
@@ -47,17 +48,39 @@ void SetTyped(CQuenzelField& field, FuzzedDataProvider& input) {
   const bool privateOverride = input.ConsumeBool();
   QuenzelError result = QuenzelError::kNone;
   switch (input.ConsumeIntegralInRange(0, 10)) {
-    case 0: result = field.SetValue(input.ConsumeIntegral<long long>(), privateOverride); break;
-    case 1: result = field.SetValueUTF8(input.ConsumeIntegral<int>(), privateOverride); break;
-    case 2: result = field.SetValue(input.ConsumeIntegral<unsigned char>(), privateOverride); break;
-    case 3: result = field.SetValueUTF8(input.ConsumeIntegral<char>(), privateOverride); break;
-    case 4: result = field.SetValue(input.ConsumeFloatingPoint<float>(), privateOverride); break;
-    case 5: result = field.SetValue(input.ConsumeIntegral<unsigned long long>(), privateOverride); break;
-    case 6: result = field.SetValue(input.ConsumeIntegral<short>(), privateOverride); break;
-    case 7: result = field.SetValueUTF8(input.ConsumeIntegral<unsigned short>(), privateOverride); break;
-    case 8: result = field.SetValue(input.ConsumeIntegral<long>(), privateOverride); break;
-    case 9: result = field.SetValue(input.ConsumeIntegral<unsigned int>(), privateOverride); break;
-    default: result = field.SetValueUTF8(input.ConsumeIntegral<unsigned long>(), privateOverride); break;
+    case 0:
+      result = field.SetValue(input.ConsumeIntegral<long long>(), privateOverride);
+      break;
+    case 1:
+      result = field.SetValueUTF8(input.ConsumeIntegral<int>(), privateOverride);
+      break;
+    case 2:
+      result = field.SetValue(input.ConsumeIntegral<unsigned char>(), privateOverride);
+      break;
+    case 3:
+      result = field.SetValueUTF8(input.ConsumeIntegral<char>(), privateOverride);
+      break;
+    case 4:
+      result = field.SetValue(input.ConsumeFloatingPoint<float>(), privateOverride);
+      break;
+    case 5:
+      result = field.SetValue(input.ConsumeIntegral<unsigned long long>(), privateOverride);
+      break;
+    case 6:
+      result = field.SetValue(input.ConsumeIntegral<short>(), privateOverride);
+      break;
+    case 7:
+      result = field.SetValueUTF8(input.ConsumeIntegral<unsigned short>(), privateOverride);
+      break;
+    case 8:
+      result = field.SetValue(input.ConsumeIntegral<long>(), privateOverride);
+      break;
+    case 9:
+      result = field.SetValue(input.ConsumeIntegral<unsigned int>(), privateOverride);
+      break;
+    default:
+      result = field.SetValueUTF8(input.ConsumeIntegral<unsigned long>(), privateOverride);
+      break;
   }
   FUZZ_CHECK(IsResult(result));
 }
@@ -111,12 +134,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   while (input.remaining_bytes() > 0) {
     switch (input.ConsumeIntegralInRange(0, 5)) {
-      case 0: SetText(field, input, false); break;
-      case 1: SetText(field, input, true); break;
-      case 2: SetTyped(field, input); break;
-      case 3: GetAll(field); break;
-      case 4: field.Reset(); break;
-      default: record.Reset(); break;
+      case 0:
+        SetText(field, input, false);
+        break;
+      case 1:
+        SetText(field, input, true);
+        break;
+      case 2:
+        SetTyped(field, input);
+        break;
+      case 3:
+        GetAll(field);
+        break;
+      case 4:
+        field.Reset();
+        break;
+      default:
+        record.Reset();
+        break;
     }
   }
   GetAll(field);

@@ -43,8 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     readRegInt(HKEY_LOCAL_MACHINE, l.key, l.section, l.name, "-3");
     readRegTrueFalse(HKEY_LOCAL_MACHINE, l.key, l.section, l.name, "false");
     char buffer[8];
-    const int length = readReg(HKEY_LOCAL_MACHINE, l.key, l.section, l.name, buffer,
-                               sizeof buffer, "-");
+    const int length =
+        readReg(HKEY_LOCAL_MACHINE, l.key, l.section, l.name, buffer, sizeof buffer, "-");
     FUZZ_CHECK(static_cast<std::size_t>(length) == text.size());
     FUZZ_CHECK(text.compare(0, std::strlen(buffer), buffer) == 0);
   }

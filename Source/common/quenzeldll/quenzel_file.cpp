@@ -38,6 +38,15 @@ bool IsDirectory(const std::string& path) {
   return ::stat(NativePath(path).c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
+// File times at full resolution.
+bool ModificationTime(const std::string& path, struct timespec& time, off_t* size = nullptr) {
+  struct stat status;
+  if (::stat(path.c_str(), &status) != 0) return false;
+  time = status.st_mtim;
+  if (size != nullptr) *size = status.st_size;
+  return true;
+}
+
 bool VersionMatches(char* reserved, const std::string& requiredVersion) {
   char version[32] = {};
   Cgetver reader;
@@ -60,10 +69,15 @@ bool CQuenzelFile::Initialise(const std::string& fileName, const std::string& lo
   logbook_log_msg(logName.c_str(), kAuditSource, kEventCatalogue, 0, 10, 0, definitionPath.c_str(),
                   definitionPath.c_str(), "%s%s%z", kReadOperation);
 
-  // The cache lives beside the definition file under both operations.
+  // The cache lives beside the definition file under both operations. It
+  // is stamped with the time the definition had before the read, so that a
+  // definition replaced during the read, or later by a file whose time lies
+  // between that and the cache's writing, counts as newer than the cache.
+  struct timespec sourceTime;
+  const bool timed = ModificationTime(NativePath(definitionPath), sourceTime);
   if (LoadCache(definitionPath, definitionPath) == 0) return true;
   if (!Read(audit ? logName : std::string())) return false;
-  SaveCache(definitionPath);
+  SaveCache(definitionPath, timed ? &sourceTime : nullptr);
   return true;
 }
 
@@ -331,15 +345,6 @@ void ReadRecord(CacheReader& in, CQuenzelRecord& r) {
   }
 }
 
-// File times at full resolution.
-bool ModificationTime(const std::string& path, struct timespec& time, off_t* size = nullptr) {
-  struct stat status;
-  if (::stat(path.c_str(), &status) != 0) return false;
-  time = status.st_mtim;
-  if (size != nullptr) *size = status.st_size;
-  return true;
-}
-
 bool Later(const struct timespec& a, const struct timespec& b) {
   return a.tv_sec != b.tv_sec ? a.tv_sec > b.tv_sec : a.tv_nsec > b.tv_nsec;
 }
@@ -411,7 +416,7 @@ int CQuenzelFile::LoadCache(std::string base, std::string sourcePath) {
   return 0;
 }
 
-int CQuenzelFile::SaveCache(std::string base) {
+int CQuenzelFile::SaveCache(std::string base, const struct timespec* sourceTime) {
   if (!CacheSwitchOn()) return -1;
   const std::string cachePath = NativePath(base) + ".cache";
   const std::string temporaryPath = cachePath + ".tmp";
@@ -438,7 +443,12 @@ int CQuenzelFile::SaveCache(std::string base) {
 
   // The complete file replaces the old cache in one step: a reader sees the
   // old cache or the new one, and a failed write leaves the old one.
-  bool written = WriteWholeFile(fd, bytes) && ::fsync(fd) == 0;
+  bool written = WriteWholeFile(fd, bytes);
+  if (written && sourceTime != nullptr) {
+    const struct timespec times[2] = {{0, UTIME_OMIT}, *sourceTime};  // access, modification
+    written = ::futimens(fd, times) == 0;
+  }
+  written = written && ::fsync(fd) == 0;
   written = (::close(fd) == 0) && written;
   if (!written || ::rename(temporaryPath.c_str(), cachePath.c_str()) != 0)
     ::unlink(temporaryPath.c_str());

@@ -56,9 +56,11 @@ class QUENZEL_API CQuenzelFile {
   // "CacheFiles". LoadCache fills the catalogue from base + ".cache" unless
   // `sourcePath` is newer, all or nothing: 0 when loaded, -1 otherwise.
   // SaveCache writes the catalogue there: -1 when caching is off or the
-  // temporary file cannot be created, 0 otherwise.
+  // temporary file cannot be created, 0 otherwise. With `sourceTime` (the
+  // definition's modification time before it was read) the cache carries
+  // that time instead of the time of its writing.
   int LoadCache(std::string base, std::string sourcePath);
-  int SaveCache(std::string base);
+  int SaveCache(std::string base, const struct timespec* sourceTime = nullptr);
 };
 
 #endif  // QUENZEL_QUENZEL_FILE_H_
