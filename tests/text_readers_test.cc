@@ -175,7 +175,8 @@ TEST(CodePageTest, SameAsOneShotConversion) {
   const char* pages[] = {"cp-1252", "cp-932", "cp-1250", "cp-", "cp-1252"};
   for (int round = 0; round < 2000; ++round) {
     std::string text(rng() % 64, '\0');
-    for (char& c : text) c = static_cast<char>(rng() % 256);
+    const unsigned range = round % 2 ? 256 : 128;  // half the texts are ASCII only
+    for (char& c : text) c = static_cast<char>(rng() % range);
     const char* page = pages[round % 5];
     ASSERT_EQ(CodePageToUtf8(text, page), OneShot(text, "utf8", page)) << page;
     ASSERT_EQ(Utf8ToCodePage(text, page), OneShot(text, page, "utf8")) << page;

@@ -13,12 +13,14 @@
 #include "quenzel_field.h"
 
 #include <algorithm>
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <limits>
 #include <stdexcept>
+#include <string_view>
 
 #include "host_services.h"
 #include "text_readers.h"
@@ -106,45 +108,56 @@ std::string ReadInitialValue(std::istream& in) {
 // '-' on is dropped.
 
 struct ListEntry {
-  std::string low;
-  std::string high;
+  std::string_view low;
+  std::string_view high;
 };
 
+// Calls `visit` on each entry until it returns true. Matching runs on every
+// set and get of a listed field, so it works on views of the list, without
+// copying.
 template <typename Visit>
-bool AnyEntry(const std::string& list, Visit visit) {
-  std::size_t start = 0;
+bool AnyEntry(std::string_view list, Visit visit) {
   for (;;) {
-    std::size_t comma = list.find(',', start);
-    std::string entry =
-        list.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+    std::size_t comma = list.find(',');
+    std::string_view entry = list.substr(0, comma);
     ListEntry parts;
     std::size_t dash = entry.find('-');
-    if (dash == std::string::npos) {
+    if (dash == std::string_view::npos) {
       parts.low = entry;
     } else {
       parts.low = entry.substr(0, dash);
-      std::size_t second = entry.find('-', dash + 1);
-      parts.high = entry.substr(
-          dash + 1, second == std::string::npos ? std::string::npos : second - dash - 1);
+      std::string_view rest = entry.substr(dash + 1);
+      parts.high = rest.substr(0, rest.find('-'));
     }
     if (visit(parts)) return true;
-    if (comma == std::string::npos) return false;
-    start = comma + 1;
+    if (comma == std::string_view::npos) return false;
+    list.remove_prefix(comma + 1);
   }
 }
 
 // A number as the setters read it: an optional leading '-', then digits up
-// to the first other character; no digit gives 0. `overflow` is set when
-// the digits do not fit 64 bits (the value then saturates).
-long long LeadingNumber(const std::string& text, bool* overflow = nullptr) {
+// to the first other character; no digit gives 0. `skip` names a character
+// that is dropped wherever it stands and `minus` one more that stands for
+// the sign. `overflow` is set when the digits do not fit 64 bits (the value
+// then saturates).
+long long ParseNumber(std::string_view text, bool* overflow = nullptr, char minus = '-',
+                      char skip = '\0') {
   std::size_t i = 0;
-  bool negative = !text.empty() && text[0] == '-';
-  if (negative) i = 1;
+  auto next = [&] {
+    while (i < text.size() && skip != '\0' && text[i] == skip) ++i;
+    return i < text.size() ? text[i] : '\0';
+  };
+  char c = next();
+  const bool negative = c == '-' || c == minus;
+  if (negative) {
+    ++i;
+    c = next();
+  }
   unsigned long long magnitude = 0;
   const unsigned long long limit = negative ? 9223372036854775808ULL : LLONG_MAX;
   bool over = false;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    unsigned digit = static_cast<unsigned>(text[i] - '0');
+  for (; c >= '0' && c <= '9'; ++i, c = next()) {
+    unsigned digit = static_cast<unsigned>(c - '0');
     if (magnitude > (limit - digit) / 10) {
       over = true;
       magnitude = limit;
@@ -157,19 +170,14 @@ long long LeadingNumber(const std::string& text, bool* overflow = nullptr) {
   return magnitude == 9223372036854775808ULL ? LLONG_MIN : -static_cast<long long>(magnitude);
 }
 
-// A bound of a number list: '(' stands for a minus sign, ')' is ignored.
-long long ListNumber(const std::string& text) {
-  std::string plain;
-  for (char c : text) {
-    if (c == '(')
-      plain.push_back('-');
-    else if (c != ')')
-      plain.push_back(c);
-  }
-  return LeadingNumber(plain);
+long long LeadingNumber(std::string_view text, bool* overflow = nullptr) {
+  return ParseNumber(text, overflow);
 }
 
-bool MatchesNumber(const std::string& list, long long v) {
+// A bound of a number list: '(' stands for a minus sign, ')' is ignored.
+long long ListNumber(std::string_view text) { return ParseNumber(text, nullptr, '(', ')'); }
+
+bool MatchesNumber(std::string_view list, long long v) {
   return AnyEntry(list, [v](const ListEntry& e) {
     if (!e.low.empty() && !e.high.empty()) return ListNumber(e.low) <= v && v <= ListNumber(e.high);
     if (!e.low.empty()) return v == ListNumber(e.low);
@@ -178,9 +186,16 @@ bool MatchesNumber(const std::string& list, long long v) {
   });
 }
 
+// Decimal digits of `value`, as std::to_string writes them.
+void AppendDecimal(std::string& out, long long value) {
+  char digits[24];
+  auto result = std::to_chars(digits, digits + sizeof digits, value);
+  out.append(digits, static_cast<std::size_t>(result.ptr - digits));
+}
+
 bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
-bool MatchesCharacter(const std::string& list, unsigned char c) {
+bool MatchesCharacter(std::string_view list, unsigned char c) {
   return AnyEntry(list, [c](const ListEntry& e) {
     bool hasLow = !e.low.empty();
     bool hasHigh = !e.high.empty();
@@ -637,7 +652,9 @@ QuenzelError CQuenzelField::SetCharacterFromText(const std::string& text, bool u
 // the field can hold: "Invalid Numeric", like any other text that is no
 // number, rather than a silently clamped value.
 QuenzelError CQuenzelField::SetNumberFromText(const std::string& text) {
-  bool numeric = !text.empty() && text.find_first_not_of("0123456789-") == std::string::npos;
+  bool numeric = !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+    return (c >= '0' && c <= '9') || c == '-';
+  });
   bool overflow = false;
   long long v = numeric ? LeadingNumber(text, &overflow) : 0;
   if (!numeric || overflow) {
@@ -1084,32 +1101,53 @@ QuenzelError CQuenzelField::GetText(std::string& out, bool utf8) {
 // ---------------------------------------------------------------------------
 // Data-record element.
 
-std::ostream& operator<<(std::ostream& out, CQuenzelField& field) {
-  if (field.m_TreatAsText) return out;
-  std::string text;
-  if (IsTextType(field.m_Type)) {
-    if (field.m_Default == 0) {
-      if (field.m_Value.empty()) return out;
-    } else {
-      // A value of nothing but pad characters over the whole length is the default.
-      const char pad = static_cast<char>(field.m_Default & 0xFF);
-      const std::size_t length = static_cast<std::size_t>(std::max(field.m_Length, 0));
-      if (field.m_Value.size() >= length &&
-          std::all_of(field.m_Value.begin(),
-                      field.m_Value.begin() + static_cast<std::ptrdiff_t>(length),
-                      [pad](char c) { return c == pad; }))
-        return out;
-    }
-    text = field.m_Value;
-  } else if (IsSingleCharacterType(field.m_Type)) {
-    unsigned char c = 0;
-    if (field.GetCharacter(c) != QuenzelError::kNone || c == field.m_Default) return out;
-    text = field.m_Value;
-  } else {
-    long long number = 0;
-    if (field.GetNumber(number) != QuenzelError::kNone || number == field.m_Default) return out;
-    text = std::to_string(number);
+const std::string* CQuenzelField::ElementValue(std::string& number) {
+  if (m_TreatAsText) return nullptr;
+  if (IsTextType(m_Type)) {
+    if (m_Default == 0) return m_Value.empty() ? nullptr : &m_Value;
+    // A value of nothing but pad characters over the whole length is the default.
+    const char pad = static_cast<char>(m_Default & 0xFF);
+    const std::size_t length = static_cast<std::size_t>(std::max(m_Length, 0));
+    if (m_Value.size() >= length &&
+        std::all_of(m_Value.begin(), m_Value.begin() + static_cast<std::ptrdiff_t>(length),
+                    [pad](char c) { return c == pad; }))
+      return nullptr;
+    return &m_Value;
   }
-  out << field.m_FieldNumber << ' ' << text.size() << ' ' << '"' << text << '"' << ' ';
+  if (IsSingleCharacterType(m_Type)) {
+    unsigned char c = 0;
+    if (GetCharacter(c) != QuenzelError::kNone || c == m_Default) return nullptr;
+    return &m_Value;
+  }
+  long long value = 0;
+  if (GetNumber(value) != QuenzelError::kNone || value == m_Default) return nullptr;
+  number.clear();
+  AppendDecimal(number, value);
+  return &number;
+}
+
+bool CQuenzelField::AppendElement(std::string& buffer) {
+  std::string number;
+  const std::string* text = ElementValue(number);
+  if (text == nullptr) return false;
+  AppendDecimal(buffer, m_FieldNumber);
+  buffer.push_back(' ');
+  AppendDecimal(buffer, static_cast<long long>(text->size()));
+  buffer.append(" \"");
+  buffer.append(*text);
+  buffer.append("\" ");
+  return true;
+}
+
+std::ostream& operator<<(std::ostream& out, CQuenzelField& field) {
+  if (quenzel::detail::PlainNumbers(out)) {
+    std::string element;
+    if (field.AppendElement(element)) quenzel::detail::WritePieces(out, {element});
+    return out;
+  }
+  std::string number;
+  const std::string* text = field.ElementValue(number);
+  if (text != nullptr)
+    out << field.m_FieldNumber << ' ' << text->size() << ' ' << '"' << *text << '"' << ' ';
   return out;
 }

@@ -272,6 +272,15 @@ class QUENZEL_API CQuenzelField {
 
  private:
   friend QUENZEL_API std::ostream& operator<<(std::ostream& out, CQuenzelField& field);
+  friend class CQuenzelRecord;
+
+  // The value the data-record writer sends, or null when the field sends
+  // nothing (its default, unreadable, or text only). `number` holds the
+  // text of a numeric value.
+  const std::string* ElementValue(std::string& number);
+  // Appends the field's data-record element (number, blank, length, blank,
+  // quoted value, blank) to `buffer`; false when the field sends nothing.
+  bool AppendElement(std::string& buffer);
 
   QuenzelError SetNumber(long long v, bool privateOverride);
   QuenzelError SetCharacter(unsigned char c, bool privateOverride);

@@ -504,10 +504,7 @@ namespace {
 
 // A number token of the data record: decimal digits only.
 bool ReadNumber(std::istream& in, int& number) {
-  std::string token = quenzel::detail::ReadToken(in);
-  if (!quenzel::detail::IsNumberItem(token)) return false;
-  number = quenzel::detail::Atoi(token);
-  return true;
+  return quenzel::detail::ReadNumberItem(in, number);
 }
 
 // Takes up to `length` bytes, stopping before a zero byte (which stays in
@@ -522,17 +519,31 @@ void ExtractValue(std::istream& in, unsigned long long length, std::string& valu
   std::streambuf* sb = in.rdbuf();
   std::ios::iostate state = std::ios::goodbit;
   constexpr int kEof = std::char_traits<char>::eof();
+  // Bytes are gathered in blocks, so memory follows the bytes that arrive.
+  char block[512];
+  std::size_t filled = 0;
+  unsigned long long taken = 0;
   int c = sb->sgetc();
-  while (value.size() < length && c != kEof && c != '\0') {
-    value.push_back(static_cast<char>(c));
+  while (taken < length && c != kEof && c != '\0') {
+    block[filled++] = static_cast<char>(c);
+    ++taken;
+    if (filled == sizeof block) {
+      value.append(block, filled);
+      filled = 0;
+    }
     c = sb->snextc();
   }
+  if (filled > 0) value.append(block, filled);
   if (c == kEof) state |= std::ios::eofbit;
   if (value.empty()) state |= std::ios::failbit;
   if (state != std::ios::goodbit) in.setstate(state);
 }
 
-void SkipByte(std::istream& in) { in.ignore(1); }
+// Skips one byte as the stream's ignore(1) does.
+void SkipByte(std::istream& in) {
+  std::istream::sentry ok(in, true);
+  if (ok && in.rdbuf()->sbumpc() == std::char_traits<char>::eof()) in.setstate(std::ios::eofbit);
+}
 
 int Base64Value(unsigned char c) {
   if (c >= 'A' && c <= 'Z') return c - 'A';
@@ -700,7 +711,25 @@ std::istream& operator>>(std::istream& in, CQuenzelRecord& record) {
   return in;
 }
 
+void CQuenzelRecord::AppendDataRecord(std::string& buffer) {
+  buffer.assign(std::to_string(recordNumber)).push_back(' ');
+  for (CQuenzelField& field : fields) {
+    if (field.IsWeight()) HandOver(field, HandOverSite::kWriter);
+    field.AppendElement(buffer);
+  }
+  buffer.append("0 ");
+}
+
 std::ostream& operator<<(std::ostream& out, CQuenzelRecord& record) {
+  if (quenzel::detail::PlainNumbers(out)) {
+    // The whole record is formatted first and handed to the stream at once:
+    // the same bytes the field writer gives, without a stream call per piece.
+    thread_local std::string buffer;
+    record.AppendDataRecord(buffer);
+    quenzel::detail::WritePieces(out, {buffer});
+    if (buffer.capacity() > (1u << 20)) std::string().swap(buffer);  // no lasting large buffers
+    return out;
+  }
   out << record.recordNumber << ' ';
   for (CQuenzelField& field : record.fields) {
     if (field.IsWeight()) record.HandOver(field, CQuenzelRecord::HandOverSite::kWriter);

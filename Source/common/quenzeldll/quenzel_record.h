@@ -191,6 +191,8 @@ class QUENZEL_API CQuenzelRecord {
   unsigned char RecordCharacter(const char* fieldName, int type);
   CQuenzelField* CreateField(const std::string& key);
   std::istream& ReadSplitRecord(std::istream& in);
+  // The record's data record, formatted into `buffer`.
+  void AppendDataRecord(std::string& buffer);
   bool ReadHeader(const std::string& line);
   bool ReadFieldLine(const std::string& line);
   void RebuildIndexes();

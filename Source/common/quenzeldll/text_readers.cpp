@@ -2,8 +2,10 @@
 
 #include <unicode/ucnv.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
+#include <locale>
 
 namespace quenzel {
 namespace detail {
@@ -32,10 +34,18 @@ class ThreadConverters {
 
   // Null when ICU knows no converter of that name.
   UConverter* CodePage(const std::string& name) {
-    if (codePage_ != nullptr && codePageName_ != name) Close(codePage_);
-    codePageName_ = name;
-    return Open(codePage_, name.c_str());
+    if (codePage_ == nullptr || codePageName_ != name) {
+      Close(codePage_);
+      codePageName_ = name;
+      asciiTransparent_ = false;
+      if (Open(codePage_, name.c_str()) != nullptr) asciiTransparent_ = CheckAsciiTransparent();
+    }
+    return codePage_;
   }
+
+  // Whether the current code page maps the 128 ASCII bytes to themselves in
+  // both directions; ASCII text then converts to itself.
+  bool AsciiTransparent() const { return codePage_ != nullptr && asciiTransparent_; }
 
  private:
   static UConverter* Open(UConverter*& slot, const char* name) {
@@ -51,10 +61,28 @@ class ThreadConverters {
     slot = nullptr;
   }
 
+  bool CheckAsciiTransparent();
+
   UConverter* utf8_ = nullptr;
   UConverter* codePage_ = nullptr;
   std::string codePageName_;
+  bool asciiTransparent_ = false;
 };
+
+std::string ConvertText(const std::string& text, UConverter* target, UConverter* source);
+
+bool ThreadConverters::CheckAsciiTransparent() {
+  std::string ascii(128, '\0');
+  for (int c = 0; c < 128; ++c) ascii[static_cast<std::size_t>(c)] = static_cast<char>(c);
+  UConverter* utf8 = Utf8();
+  return ConvertText(ascii, utf8, codePage_) == ascii &&
+         ConvertText(ascii, codePage_, utf8) == ascii;
+}
+
+bool IsAscii(const std::string& text) {
+  return std::all_of(text.begin(), text.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
 
 ThreadConverters& Converters() {
   thread_local ThreadConverters converters;
@@ -84,15 +112,6 @@ std::string ConvertText(const std::string& text, UConverter* target, UConverter*
 }
 
 inline bool IsSeparator(int c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
-// The end of the stream was reached while reading a token: a non-empty token
-// counts as read, an empty one leaves the stream at its end.
-void TokenAtEnd(std::istream& in, const std::string& token) {
-  if (token.empty())
-    in.setstate(std::ios::eofbit | std::ios::failbit);
-  else
-    in.clear();
-}
 
 template <typename T>
 T ParseSigned(const char* p, T min, T max) {
@@ -170,51 +189,91 @@ void ReadLine(std::istream& in, std::string& line) {
     in.setstate(state);
 }
 
-std::string ReadToken(std::istream& in) {
+namespace {
+
+// The token reader's state machine, feeding each token character to
+// `sink` (which must offer push(char) and empty()).
+template <typename Sink>
+void ReadTokenInto(std::istream& in, Sink& sink) {
   ++t_tokenCounter;
-  std::string token;
   if (!in.good()) {  // as a character read on a stream that is not good
     in.setstate(std::ios::failbit);
-    return token;
+    return;
   }
   std::streambuf* sb = in.rdbuf();
   constexpr int kEof = std::char_traits<char>::eof();
+  auto atEnd = [&] {
+    if (sink.empty())
+      in.setstate(std::ios::eofbit | std::ios::failbit);
+    else
+      in.clear();
+  };
   bool lastWasSeparator = false;
   for (;;) {
     int c = sb->sbumpc();
-    if (c == kEof) {
-      TokenAtEnd(in, token);
-      return token;
-    }
+    if (c == kEof) return atEnd();
     if (c == '"') {
       while ((c = sb->sbumpc()) != '"') {
-        if (c == kEof) {
-          TokenAtEnd(in, token);
-          return token;
-        }
-        token.push_back(UpperAscii(static_cast<char>(c)));
+        if (c == kEof) return atEnd();
+        sink.push(UpperAscii(static_cast<char>(c)));
       }
-      if (lastWasSeparator) return token;
+      if (lastWasSeparator) return;
       continue;
     }
     if (c == '/') {
-      while ((c = sb->sbumpc()) != '\n') {
-        if (c == kEof) {
-          TokenAtEnd(in, token);
-          return token;
-        }
-      }
+      while ((c = sb->sbumpc()) != '\n')
+        if (c == kEof) return atEnd();
       lastWasSeparator = false;
       continue;
     }
     if (IsSeparator(c)) {
-      if (!token.empty()) return token;
+      if (!sink.empty()) return;
       lastWasSeparator = true;
       continue;
     }
-    token.push_back(UpperAscii(static_cast<char>(c)));
+    sink.push(UpperAscii(static_cast<char>(c)));
     lastWasSeparator = false;
   }
+}
+
+struct StringSink {
+  std::string& token;
+  void push(char c) { token.push_back(c); }
+  bool empty() const { return token.empty(); }
+};
+
+// Keeps only what a number item needs: whether every character was a digit
+// and the value as Atoi gives it (saturating at INT_MAX).
+struct NumberSink {
+  bool any = false;
+  bool digitsOnly = true;
+  long long value = 0;
+  void push(char c) {
+    any = true;
+    if (c < '0' || c > '9') {
+      digitsOnly = false;
+      return;
+    }
+    if (value <= INT_MAX) value = value * 10 + (c - '0');
+  }
+  bool empty() const { return !any; }
+};
+
+}  // namespace
+
+std::string ReadToken(std::istream& in) {
+  std::string token;
+  StringSink sink{token};
+  ReadTokenInto(in, sink);
+  return token;
+}
+
+bool ReadNumberItem(std::istream& in, int& number) {
+  NumberSink sink;
+  ReadTokenInto(in, sink);
+  if (!sink.any || !sink.digitsOnly) return false;
+  number = sink.value > INT_MAX ? INT_MAX : static_cast<int>(sink.value);
+  return true;
 }
 
 bool IsNumberItem(const std::string& token) {
@@ -228,10 +287,33 @@ int Atoi(const char* text) { return ParseSigned<int>(text, INT_MIN, INT_MAX); }
 
 long long Atoi64(const char* text) { return ParseSigned<long long>(text, LLONG_MIN, LLONG_MAX); }
 
+bool PlainNumbers(const std::ostream& out) {
+  const std::ios::fmtflags flags = out.flags();
+  const std::ios::fmtflags base = flags & std::ios::basefield;
+  return (base == std::ios::dec || base == 0) && !(flags & std::ios::showpos) && out.width() == 0 &&
+         out.getloc() == std::locale::classic();
+}
+
+void WritePieces(std::ostream& out, std::initializer_list<std::string_view> pieces) {
+  std::ostream::sentry ready(out);
+  if (!ready) return;
+  std::streambuf* sb = out.rdbuf();
+  for (std::string_view piece : pieces) {
+    const std::streamsize size = static_cast<std::streamsize>(piece.size());
+    if (sb->sputn(piece.data(), size) != size) {
+      out.setstate(std::ios::badbit);
+      return;
+    }
+  }
+}
+
+// ASCII text through a code page that keeps ASCII as it is comes out as it
+// went in; only other text goes through ICU.
 std::string CodePageToUtf8(const std::string& text, const std::string& codePage) {
   if (text.empty()) return std::string();
   ThreadConverters& converters = Converters();
   UConverter* source = converters.CodePage(codePage);
+  if (converters.AsciiTransparent() && IsAscii(text)) return text;
   return ConvertText(text, converters.Utf8(), source);
 }
 
@@ -239,6 +321,7 @@ std::string Utf8ToCodePage(const std::string& text, const std::string& codePage)
   if (text.empty()) return std::string();
   ThreadConverters& converters = Converters();
   UConverter* target = converters.CodePage(codePage);
+  if (converters.AsciiTransparent() && IsAscii(text)) return text;
   return ConvertText(text, target, converters.Utf8());
 }
 

@@ -10,8 +10,11 @@
 #ifndef QUENZEL_TEXT_READERS_H_
 #define QUENZEL_TEXT_READERS_H_
 
+#include <initializer_list>
 #include <istream>
+#include <ostream>
 #include <string>
+#include <string_view>
 
 namespace quenzel {
 namespace detail {
@@ -37,6 +40,10 @@ void ReadLine(std::istream& in, std::string& line);
 // state is cleared; an empty token leaves the stream at its end.
 std::string ReadToken(std::istream& in);
 
+// Reads one token as ReadToken does; true when it is a number item, with
+// its value (as Atoi gives it) in `number`.
+bool ReadNumberItem(std::istream& in, int& number);
+
 // A number item: non-empty and decimal digits only.
 bool IsNumberItem(const std::string& token);
 
@@ -51,6 +58,16 @@ inline long long Atoi64(const std::string& text) { return Atoi64(text.c_str()); 
 
 // ASCII upper case; other bytes are left as they are.
 inline char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+
+// True when numbers inserted into `out` come out as plain decimal digits,
+// exactly as std::to_string writes them: decimal base, no sign or base
+// flags, no field width, and the classic locale (no digit grouping). The
+// data-record writers then write preformatted bytes in one go.
+bool PlainNumbers(const std::ostream& out);
+
+// Writes the pieces through `out` as one formatted output: nothing when the
+// stream is not ready, the bad bit when the stream buffer takes less.
+void WritePieces(std::ostream& out, std::initializer_list<std::string_view> pieces);
 
 // Converts `text` from the code page `codePage` (an ICU converter name such
 // as "cp-1252") to UTF-8. The whole text is converted, however many bytes
