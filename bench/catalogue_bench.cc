@@ -1,4 +1,4 @@
-// Loading a large definition file (1,000 records of 30 fields): parsing the
+// Loading a large definition file (2,000 records of 30 fields): parsing the
 // file against loading the same catalogue from its cache, and storing the
 // cache.
 #include <benchmark/benchmark.h>
@@ -20,7 +20,7 @@ class CQuenzelFileTestAccess {
 
 namespace {
 
-constexpr int kRecords = 1000;
+constexpr int kRecords = 2000;
 constexpr int kFields = 30;
 
 // A private directory with the definition file and a registry that points

@@ -411,8 +411,13 @@ int CQuenzelFile::LoadCache(std::string base, std::string sourcePath) {
 
   definitionPath = std::move(path);
   // Moving in gives what a copy gives: indexes rebuilt, working texts empty.
-  for (auto& entry : loaded) records.emplace(std::move(entry.first), std::move(entry.second));
-  for (auto& entry : keys) recordKeys.emplace(std::move(entry.first), std::move(entry.second));
+  // The cache lists both maps in key order, so each entry goes in at the end
+  // unless the catalogue held entries already; an existing key keeps its
+  // entry either way.
+  for (auto& entry : loaded)
+    records.emplace_hint(records.end(), std::move(entry.first), std::move(entry.second));
+  for (auto& entry : keys)
+    recordKeys.emplace_hint(recordKeys.end(), std::move(entry.first), std::move(entry.second));
   return 0;
 }
 
