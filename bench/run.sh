@@ -8,7 +8,7 @@ build=${1:-build}
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 
-for bench in record_stream_bench catalogue_bench data_record_bench codepage_bench; do
+for bench in record_stream_bench catalogue_bench data_record_bench field_bench codepage_bench; do
   "$build/bench/$bench" --benchmark_format=csv --benchmark_min_time=0.5 2>/dev/null \
     | grep -v '^name,' >> "$out/all.csv"
 done
