@@ -56,7 +56,7 @@ constexpr std::string_view kWowNode = "wow6432node";
 constexpr std::string_view kSpaces = " \t\r\n\v\f";
 constexpr std::string_view kTrueWords[] = {"1", "true", "yes", "on"};
 constexpr uint32_t kReplacementChar = 0xFFFD;
-constexpr size_t kReadChunk = 64 * 1024;
+constexpr size_t kReadChunk = size_t{64} * 1024;
 
 // Value types as numbered in hex(N): data.
 constexpr uint64_t kTypeText = 0x1;

@@ -107,8 +107,8 @@ std::string UtcTimestamp() {
   gmtime_r(&now.tv_sec, &utc);
   char date[32];
   const size_t length = strftime(date, sizeof date, "%Y-%m-%dT%H:%M:%S", &utc);
-  char millis[8];
-  snprintf(millis, sizeof millis, ".%03dZ", static_cast<int>(now.tv_nsec / 1000000) % 1000);
+  char millis[8];  // ".999Z" at most: the result needs no check
+  (void)snprintf(millis, sizeof millis, ".%03dZ", static_cast<int>(now.tv_nsec / 1000000) % 1000);
   return std::string(date, length) + millis;
 }
 

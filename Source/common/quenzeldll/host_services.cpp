@@ -54,8 +54,9 @@ int Cgetver::GetVersion(char* out, const char* fileName, char* /*reserved*/) {
   if (fixed.dwFileVersionMS != fixed.dwProductVersionMS ||
       fixed.dwFileVersionLS != fixed.dwProductVersionLS)
     return 6;
-  std::snprintf(out, 18, "%d.%d.%d", static_cast<int>(fixed.dwProductVersionMS >> 16),
-                static_cast<int>(fixed.dwProductVersionMS & 0xFFFF),
-                static_cast<int>(fixed.dwProductVersionLS >> 16));
+  // Three 16-bit numbers and two dots fit the 18 bytes: the result needs no check.
+  (void)std::snprintf(out, 18, "%d.%d.%d", static_cast<int>(fixed.dwProductVersionMS >> 16),
+                      static_cast<int>(fixed.dwProductVersionMS & 0xFFFF),
+                      static_cast<int>(fixed.dwProductVersionLS >> 16));
   return 0;
 }

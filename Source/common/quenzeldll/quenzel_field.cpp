@@ -201,9 +201,12 @@ bool MatchesCharacter(std::string_view list, unsigned char c) {
     bool hasHigh = !e.high.empty();
     if (!hasLow && !hasHigh) return false;
     if ((hasLow && IsAsciiLetter(e.low[0])) || (hasHigh && IsAsciiLetter(e.high[0]))) {
-      // First characters count as signed bytes, c as an unsigned one.
+      // First characters count as signed bytes, c as an unsigned one: a
+      // range that ends in a byte above 127 matches no letter.
+      // NOLINTBEGIN(bugprone-signed-char-misuse,cert-str34-c)
       int low = static_cast<signed char>(hasLow ? e.low[0] : e.high[0]);
       int high = static_cast<signed char>(hasHigh ? e.high[0] : e.low[0]);
+      // NOLINTEND(bugprone-signed-char-misuse,cert-str34-c)
       if (hasLow && hasHigh) return low <= c && c <= high;
       return c == low;
     }
@@ -543,7 +546,8 @@ bool CQuenzelField::ReadTextTail(std::istream& in) {
     // Shorter marks carry no initial value.
     if (first.size() > kNoPadPrefix) m_InitValue = first.substr(kNoPadPrefix);
   } else if (first.size() == 1) {
-    m_Default = static_cast<signed char>(first[0]);
+    // The default keeps the byte's sign; every reader takes its low byte.
+    m_Default = static_cast<signed char>(first[0]);  // NOLINT(*signed-char-misuse,cert-str34-c)
     m_NoPad = false;
   } else {
     m_Default = 0;
@@ -783,9 +787,10 @@ QuenzelError CQuenzelField::Convert(long long value, int sourceMS, int sourceSF,
   }
   const bool audit = !m_AuditName.empty();
   if (audit) {
-    char units[128];
-    std::snprintf(units, sizeof units, "HostMS = <%d> HostSF = <%d> ScaleMS = <%d> ScaleSF = <%d> ",
-                  sourceMS, sourceSF, targetMS, targetSF);
+    char units[128];  // four ints and the labels take at most 95 bytes
+    (void)std::snprintf(units, sizeof units,
+                        "HostMS = <%d> HostSF = <%d> ScaleMS = <%d> ScaleSF = <%d> ", sourceMS,
+                        sourceSF, targetMS, targetSF);
     logbook_log_msg(m_AuditName.c_str(), quenzel::detail::kAuditSource,
                     quenzel::detail::kEventRecord, 0, 10, 0, units, "%s%d%z", m_AuditText.c_str(),
                     m_FieldNumber, "CQuenzelField::Convert()");
@@ -810,6 +815,8 @@ QuenzelError CQuenzelField::Convert(long long value, int sourceMS, int sourceSF,
     if (sourceSF < 0) f = DividedByPowerOfTen(f, -static_cast<long long>(sourceSF));
   };
 
+  // One branch per pair of systems, as a conversion table reads, though
+  // two pairs share their step.
   if (sourceMS < 1 || sourceMS > 3) {
     result = QuenzelError::kConvertFail;
     round = false;
@@ -817,7 +824,7 @@ QuenzelError CQuenzelField::Convert(long long value, int sourceMS, int sourceSF,
     if (sourceMS == 3) Avoirdupois(f, sourceSF, true);  // converted as far as it goes
     result = QuenzelError::kConvertFail;
     round = false;
-  } else if (sourceMS == 1 && targetMS == 1) {
+  } else if (sourceMS == 1 && targetMS == 1) {  // NOLINT(bugprone-branch-clone)
     f = Rescale(f, sourceSF, targetSF);
   } else if (sourceMS == 1 && targetMS == 2) {
     f = Rescale(Single(static_cast<double>(f) * kPoundsPerKilogram), sourceSF, targetSF);
@@ -1016,9 +1023,11 @@ QuenzelError CQuenzelField::GetNarrowed(T& out) {
   return result;
 }
 
+// NOLINTBEGIN(bugprone-macro-parentheses): Type is a type name
 #define QUENZEL_NUMBER_GETTERS(Type)                                           \
   QuenzelError CQuenzelField::GetValue(Type& out) { return GetNarrowed(out); } \
   QuenzelError CQuenzelField::GetValueUTF8(Type& out) { return GetNarrowed(out); }
+// NOLINTEND(bugprone-macro-parentheses)
 QUENZEL_NUMBER_GETTERS(int)
 QUENZEL_NUMBER_GETTERS(long)
 QUENZEL_NUMBER_GETTERS(unsigned int)

@@ -72,8 +72,10 @@ class QUENZEL_API CQuenzelRecord {
   /// field indexes.
   CQuenzelRecord& operator=(const CQuenzelRecord& other);
   /// The same results as copying, with the source's members moved.
+  // NOLINTNEXTLINE(performance-noexcept-move-constructor): moving rebuilds the indexes
   CQuenzelRecord(CQuenzelRecord&& other);
   /// The same results as copying, with the source's members moved.
+  // NOLINTNEXTLINE(performance-noexcept-move-constructor)
   CQuenzelRecord& operator=(CQuenzelRecord&& other);
   virtual ~CQuenzelRecord();
 

@@ -235,8 +235,9 @@ bool PeImage::FindVersionData(uint32_t* rva, uint32_t* size) const {
     if (!ReadDirectory(offset, &entries, &named_count)) return false;
     auto entry = entries.begin();
     if (level == 0) {
-      entry = std::find_if(entries.begin() + named_count, entries.end(),
-                           [](const ResourceEntry& e) { return e.id == kVersionType; });
+      entry =
+          std::find_if(entries.begin() + static_cast<std::ptrdiff_t>(named_count), entries.end(),
+                       [](const ResourceEntry& e) { return e.id == kVersionType; });
     }
     if (entry == entries.end()) return false;
     const bool is_directory = (entry->target & kSubdirectoryFlag) != 0;
