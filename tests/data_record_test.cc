@@ -178,7 +178,10 @@ TEST(SplitRecordTest, PiecesJoinUnderTheirHeads) {
   EXPECT_TRUE(ReadInto(again, "8 8741 3 \"def\" 8740 3 \"abc\" 8745 2 \"zz\" 0 ").ok);
   EXPECT_EQ(again.FindField(8740)->m_Value, "abc");
   EXPECT_EQ(again.FindField(8745)->m_Value, "zz");
-  EXPECT_EQ(again.FindField(8820)->m_Value, "") << "heads without data are emptied";
+  // A head without data is set from the empty text, which keeps its value.
+  again.FindField(8820)->m_Value = "kept";
+  EXPECT_TRUE(ReadInto(again, "8 8740 1 \"z\" 0 ").ok);
+  EXPECT_EQ(again.FindField(8820)->m_Value, "kept");
 
   // Record 9 counts from 9740 on; a failure still sets the heads.
   std::string nine = kIngredients;

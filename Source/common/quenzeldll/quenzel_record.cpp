@@ -632,8 +632,9 @@ constexpr SplitText kSplitTexts[] = {
 }  // namespace
 
 // Records 8 and 9 carry three long texts that may arrive in pieces: a head
-// field starts each text, continuation numbers (defined or not) append to
-// it, and the heads are set once the record is complete.
+// field starts each text, continuation numbers the record does not define
+// append to it (a defined one is set as its own field), and the heads are
+// set from their texts once the record is complete.
 std::istream& CQuenzelRecord::ReadSplitRecord(std::istream& in) {
   CQuenzelRecord& record = *this;
   const int offset = record.recordNumber == 9 ? 1000 : 0;
