@@ -3,12 +3,14 @@
 #include <quenzel.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <string_view>
 
 #include "cfgstore.h"
 #include "registry_pointer.h"
@@ -90,16 +92,27 @@ bool LoadCatalogue(const CommonOptions& common, CQuenzelFile& catalogue,
   return true;
 }
 
+// The value of a text of digits; false when it is none or does not fit.
+bool ToNumber(std::string_view text, int& value) {
+  if (!IsNumber(std::string(text))) return false;
+  auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+  return result.ec == std::errc() && result.ptr == text.data() + text.size();
+}
+
+// A record by number, else by name.
 CQuenzelRecord* FindRecord(CQuenzelFile& catalogue, const std::string& spec) {
-  if (IsNumber(spec)) {
-    if (CQuenzelRecord* record = catalogue.GetRecord(std::atoi(spec.c_str()))) return record;
+  int number = 0;
+  if (ToNumber(spec, number)) {
+    if (CQuenzelRecord* record = catalogue.GetRecord(number)) return record;
   }
   return catalogue.GetRecord(spec);
 }
 
+// A field by number, else by name.
 CQuenzelField* FindField(CQuenzelRecord& record, const std::string& spec) {
-  if (IsNumber(spec)) {
-    if (CQuenzelField* field = record.FindField(std::atoi(spec.c_str()))) return field;
+  int number = 0;
+  if (ToNumber(spec, number)) {
+    if (CQuenzelField* field = record.FindField(number)) return field;
   }
   return record.FindField(spec);
 }
@@ -157,19 +170,19 @@ std::string RangeText(const CQuenzelField& f) {
 
 std::vector<std::string> Attributes(const CQuenzelField& f) {
   std::vector<std::string> attributes;
-  if (f.m_Private) attributes.push_back("PRIVATE");
-  if (f.m_NoPartial) attributes.push_back("NOPARTIAL");
-  if (f.m_DelCtlCh) attributes.push_back("DELCTLCH");
-  if (f.m_PseudoNumber != -1) attributes.push_back("PSEUDO " + std::to_string(f.m_PseudoNumber));
+  if (f.m_Private) attributes.emplace_back("PRIVATE");
+  if (f.m_NoPartial) attributes.emplace_back("NOPARTIAL");
+  if (f.m_DelCtlCh) attributes.emplace_back("DELCTLCH");
+  if (f.m_PseudoNumber != -1) attributes.emplace_back("PSEUDO " + std::to_string(f.m_PseudoNumber));
   if (f.m_SplitCnt1 != 0 || f.m_SplitCnt2 != 0)
-    attributes.push_back("SPLITCNT " + std::to_string(f.m_SplitCnt1) + " " +
-                         std::to_string(f.m_SplitCnt2));
-  if (!f.m_Key.empty()) attributes.push_back("KEY=" + f.m_Key);
+    attributes.emplace_back("SPLITCNT " + std::to_string(f.m_SplitCnt1) + " " +
+                            std::to_string(f.m_SplitCnt2));
+  if (!f.m_Key.empty()) attributes.emplace_back("KEY=" + f.m_Key);
   if (!IsNumericType(f.m_Type) && !IsSingleCharacterType(f.m_Type)) {
     if (f.m_NoPad)
-      attributes.push_back("NOPAD");
+      attributes.emplace_back("NOPAD");
     else if ((f.m_Default & 0xFF) != 0)
-      attributes.push_back("PADDED");
+      attributes.emplace_back("PADDED");
   }
   return attributes;
 }
@@ -361,9 +374,7 @@ std::string ReadInputs(const std::vector<std::string>& inputs) {
 bool PeekRecordNumber(const std::string& data, std::size_t offset, int& number) {
   std::size_t end = offset;
   while (end < data.size() && data[end] >= '0' && data[end] <= '9') ++end;
-  if (end == offset || end - offset > 9) return false;
-  number = std::atoi(data.substr(offset, end - offset).c_str());
-  return true;
+  return ToNumber(std::string_view(data).substr(offset, end - offset), number);
 }
 
 json DecodedJson(CQuenzelRecord& record) {

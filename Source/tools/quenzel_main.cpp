@@ -28,7 +28,10 @@ void AddCommonOptions(CLI::App* verb, CommonOptions& common) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+namespace {
+
+// Parses the command line and runs the verb it names.
+int Run(int argc, char** argv) {
   CLI::App app{"Work with quenzel definition files and data records."};
   app.set_version_flag("--version", std::string("quenzel ") + QUENZEL_VERSION);
   app.require_subcommand(1);
@@ -90,4 +93,14 @@ int main(int argc, char** argv) {
   if (showVerb->parsed()) return quenzel_tool::Show(common, show);
   if (encodeVerb->parsed()) return quenzel_tool::Encode(common, encode);
   return quenzel_tool::Decode(common, decode);
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return Run(argc, argv);
+  } catch (const std::exception& e) {  // out of memory, or an unreadable input
+    std::cerr << "quenzel: " << e.what() << "\n";
+    return quenzel_tool::kExitBad;
+  }
 }
