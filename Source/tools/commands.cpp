@@ -100,21 +100,21 @@ bool ToNumber(std::string_view text, int& value) {
 }
 
 // A record by number, else by name.
-CQuenzelRecord* FindRecord(CQuenzelFile& catalogue, const std::string& spec) {
+CQuenzelRecord* FindRecord(CQuenzelFile& catalogue, const std::string& which) {
   int number = 0;
-  if (ToNumber(spec, number)) {
+  if (ToNumber(which, number)) {
     if (CQuenzelRecord* record = catalogue.GetRecord(number)) return record;
   }
-  return catalogue.GetRecord(spec);
+  return catalogue.GetRecord(which);
 }
 
 // A field by number, else by name.
-CQuenzelField* FindField(CQuenzelRecord& record, const std::string& spec) {
+CQuenzelField* FindField(CQuenzelRecord& record, const std::string& which) {
   int number = 0;
-  if (ToNumber(spec, number)) {
+  if (ToNumber(which, number)) {
     if (CQuenzelField* field = record.FindField(number)) return field;
   }
-  return record.FindField(spec);
+  return record.FindField(which);
 }
 
 // The catalogue's records in record-number order.
