@@ -16,11 +16,16 @@ done
 awk -F, '
   { gsub(/"/, "", $1); name[$1] = $1; ns[$1] = $3; unit[$1] = $5; bps[$1] = $6; ips[$1] = $7; order[n++] = $1 }
   function ms(k) { return unit[k] == "ms" ? ns[k] : unit[k] == "us" ? ns[k] / 1000 : ns[k] / 1e6 }
+  function shown(k) {
+    if (ms(k) >= 1) return sprintf("%.1f ms", ms(k))
+    if (ms(k) >= 0.001) return sprintf("%.2f us", ms(k) * 1000)
+    return sprintf("%.1f ns", ms(k) * 1e6)
+  }
   END {
-    printf "%-32s %14s %14s %12s\n", "benchmark", "time (ms)", "items/s", "MB/s"
+    printf "%-32s %14s %14s %12s\n", "benchmark", "time", "items/s", "MB/s"
     for (i = 0; i < n; i++) {
       k = order[i]
-      printf "%-32s %14.4f %14.0f %12.1f\n", k, ms(k), ips[k], bps[k] / 1e6
+      printf "%-32s %14s %14s %12s\n", k, shown(k), ips[k] ? sprintf("%.0f", ips[k]) : "-", bps[k] ? sprintf("%.1f", bps[k] / 1e6) : "-"
     }
     print ""
     printf "%-58s %8s %8s\n", "ratio", "measured", "target"
