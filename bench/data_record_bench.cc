@@ -6,60 +6,18 @@
 #include <sstream>
 #include <string>
 
+#include "generate.h"
 #include "quenzel.h"
 
 namespace {
 
-const char* const kDefinition =
-    "12 SEND table:action \"ITEM\"\n"
-    "1 NUMERIC name=\"PLU\" 6 0 KEYPOS = \"F1\" 1-999999\n"
-    "2 BARCODE name=\"EAN\" 13 0 \n"
-    "3 STRING name=\"DESCRIPTION\" 24 #\n"
-    "4 NSTRING name=\"SHORTNAME\" 12 #\n"
-    "5 PRICE name=\"PRICE\" 7 0 0-9999999\n"
-    "6 PRICEBASE name=\"PB\" 1 0 0,1\n"
-    "7 WEIGHT name=\"TARE\" 6 0 0-99999\n"
-    "8 UOM name=\"UOM\" 1 1 0,1\n"
-    "9 NUMERIC name=\"GROUP\" 4 0 1-9999\n"
-    "10 CURRENCY name=\"DEPOSIT\" 5 0 0-99999\n"
-    "11 YEAR name=\"BESTBEFORE\" 4 0 \n"
-    "12 PERCENTAGE name=\"DISCOUNT\" 3 0 0-100\n"
-    "13 TEXT name=\"INGREDIENTS\" 400 #\n"
-    "14 FLAG name=\"ACTIVE\" 1 N Y,N\n"
-    "15 CHARACTER name=\"CLASS\" 1 X A-Z\n"
-    "16 VALUE name=\"POINTS\" 5 0 0-99999\n"
-    "17 STRING name=\"ORIGIN\" 20 #\n"
-    "18 NUMERIC name=\"SHELFLIFE\" 3 0 0-999\n"
-    "19 FONT name=\"FONT\" 1 A A,B,C\n"
-    "20 TEXTNOTR name=\"NOTES\" 60 #\n";
-
 CQuenzelRecord TypicalRecord() {
   CQuenzelRecord read("bench", "");
-  std::istringstream in(kDefinition);
+  std::istringstream in(quenzel_bench::StreamRecordDefinition());
   read.Read(in);
   CQuenzelRecord record(read);
-  const char* values[] = {"4711",
-                          "4006381333931",
-                          "Gouda cheese, mild",
-                          "Gouda",
-                          "1299",
-                          "1",
-                          "25",
-                          "0",
-                          "17",
-                          "25",
-                          "27",
-                          "10",
-                          "Milk, salt, rennet, cultures. Store below 7 degrees.",
-                          "Y",
-                          "B",
-                          "150",
-                          "Netherlands",
-                          "90",
-                          "B",
-                          "Counter 2"};
-  for (int i = 0; i < 20; ++i)
-    record.fields[static_cast<std::size_t>(i)].SetValueUTF8(values[i], false);
+  std::vector<std::string> values = quenzel_bench::StreamRecordValues(4711);
+  for (std::size_t i = 0; i < values.size(); ++i) record.fields[i].SetValueUTF8(values[i], false);
   return record;
 }
 

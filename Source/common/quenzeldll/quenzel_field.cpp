@@ -631,15 +631,17 @@ QuenzelError CQuenzelField::SetCharacterFromText(const std::string& text, bool u
   }
   unsigned char c = static_cast<unsigned char>(text[0]);
   if (c <= 9) c = static_cast<unsigned char>(c + '0');
-  m_Value.assign(1, static_cast<char>(c));
+  return StoreCharacter(c, m_ValueList.empty() || MatchesCharacter(m_ValueList, c));
+}
 
-  bool accepted = true;
-  if (!m_ValueList.empty())
-    accepted = MatchesCharacter(m_ValueList, c);
-  else if (!m_ValidChars.empty())
-    accepted = std::find(m_ValidChars.begin(), m_ValidChars.end(), c) != m_ValidChars.end();
+QuenzelError CQuenzelField::StoreCharacter(unsigned char stored, bool listed) {
+  m_Value.assign(1, static_cast<char>(stored));
+  const bool accepted =
+      !m_ValueList.empty()
+          ? listed
+          : m_ValidChars.empty() ||
+                std::find(m_ValidChars.begin(), m_ValidChars.end(), stored) != m_ValidChars.end();
   if (accepted) return QuenzelError::kNone;
-
   if (SubstitutesDefault()) {
     std::string rejected = m_Value;
     m_Value = DefaultCharacterText();
@@ -913,23 +915,9 @@ QuenzelError CQuenzelField::SetNumber(long long v, bool privateOverride) {
     m_Rejected.assign(1, static_cast<char>(v & 0xFF));
     return QuenzelError::kConvertFail;
   }
-  const char digit = static_cast<char>('0' + v);
-  m_Value.assign(1, digit);
-  bool accepted = true;
-  if (!m_ValueList.empty())
-    accepted = MatchesNumber(m_ValueList, v);
-  else if (!m_ValidChars.empty())
-    accepted = std::find(m_ValidChars.begin(), m_ValidChars.end(),
-                         static_cast<unsigned char>(digit)) != m_ValidChars.end();
-  if (accepted) return QuenzelError::kNone;
-  if (SubstitutesDefault()) {
-    std::string stored = m_Value;
-    m_Value = DefaultCharacterText();
-    m_Rejected = stored + ":" + m_Value;
-    return QuenzelError::kRangeWarning;
-  }
-  m_Rejected = m_Value;
-  return QuenzelError::kRangeError;
+  // The list sees the number 0 to 9, the valid characters its digit.
+  const unsigned char digit = static_cast<unsigned char>('0' + v);
+  return StoreCharacter(digit, m_ValueList.empty() || MatchesNumber(m_ValueList, v));
 }
 
 QuenzelError CQuenzelField::SetCharacter(unsigned char c, bool privateOverride) {
@@ -941,21 +929,8 @@ QuenzelError CQuenzelField::SetCharacter(unsigned char c, bool privateOverride) 
   if (!IsSingleCharacterType(m_Type)) return QuenzelError::kNone;
 
   const unsigned char stored = c <= 9 ? static_cast<unsigned char>(c + '0') : c;
-  m_Value.assign(1, static_cast<char>(stored));
-  bool accepted = true;
-  if (!m_ValueList.empty())
-    accepted = MatchesCharacter(m_ValueList, c);  // the byte as given, before the digit mapping
-  else if (!m_ValidChars.empty())
-    accepted = std::find(m_ValidChars.begin(), m_ValidChars.end(), stored) != m_ValidChars.end();
-  if (accepted) return QuenzelError::kNone;
-  if (SubstitutesDefault()) {
-    std::string previous = m_Value;
-    m_Value = DefaultCharacterText();
-    m_Rejected = previous + ":" + m_Value;
-    return QuenzelError::kRangeWarning;
-  }
-  m_Rejected = m_Value;
-  return QuenzelError::kRangeError;
+  // The list sees the byte as given, before the digit mapping.
+  return StoreCharacter(stored, m_ValueList.empty() || MatchesCharacter(m_ValueList, c));
 }
 
 // ---------------------------------------------------------------------------

@@ -296,6 +296,11 @@ class QUENZEL_API CQuenzelField {
   QuenzelError SetFromText(const std::string& text, bool privateOverride, bool utf8);
   QuenzelError SetCharacterFromText(const std::string& text, bool utf8);
   QuenzelError SetNumberFromText(const std::string& text);
+  // Stores the one character of a single-character field and checks it:
+  // against the value list when there is one (`listed` is its verdict),
+  // else against the valid characters. A failure substitutes the default
+  // or is reported as kRangeError.
+  QuenzelError StoreCharacter(unsigned char stored, bool listed);
   // Stores the number v: formatting, width, bounds, value list, default
   // substitution, weight conversion (host to scale).
   QuenzelError StoreNumber(long long v);

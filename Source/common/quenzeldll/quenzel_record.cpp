@@ -640,11 +640,6 @@ std::istream& CQuenzelRecord::ReadSplitRecord(std::istream& in) {
   const int offset = record.recordNumber == 9 ? 1000 : 0;
   std::string texts[3];
   bool failed = false;
-  int number = 0;
-  if (!ReadNumber(in, number) || number != record.recordNumber) {
-    in.setstate(std::ios::failbit);
-    return in;
-  }
   std::string value;
   for (;;) {
     int fieldNumber = 0, length = 0;
@@ -703,12 +698,12 @@ std::istream& CQuenzelRecord::ReadSplitRecord(std::istream& in) {
 }
 
 std::istream& operator>>(std::istream& in, CQuenzelRecord& record) {
-  if (record.recordNumber == 8 || record.recordNumber == 9) return record.ReadSplitRecord(in);
   int number = 0;
   if (!ReadNumber(in, number) || number != record.recordNumber) {
     in.setstate(std::ios::failbit);
     return in;
   }
+  if (record.recordNumber == 8 || record.recordNumber == 9) return record.ReadSplitRecord(in);
   std::string value;
   for (;;) {
     int fieldNumber = 0, length = 0;

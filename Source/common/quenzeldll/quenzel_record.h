@@ -192,6 +192,7 @@ class QUENZEL_API CQuenzelRecord {
   // of `type`; 255 when neither delivers one.
   unsigned char RecordCharacter(const char* fieldName, int type);
   CQuenzelField* CreateField(const std::string& key);
+  // The fields of record 8 or 9, after its number.
   std::istream& ReadSplitRecord(std::istream& in);
   // The record's data record, formatted into `buffer`.
   void AppendDataRecord(std::string& buffer);
