@@ -115,19 +115,27 @@ struct ListEntry {
 // Calls `visit` on each entry until it returns true. Matching runs on every
 // set and get of a listed field, so it works on views of the list, without
 // copying.
+// The position of `c` in `text`, or npos: lists are short, so a plain loop
+// beats a library search call.
+inline std::size_t FindChar(std::string_view text, char c) {
+  for (std::size_t i = 0; i < text.size(); ++i)
+    if (text[i] == c) return i;
+  return std::string_view::npos;
+}
+
 template <typename Visit>
 bool AnyEntry(std::string_view list, Visit visit) {
   for (;;) {
-    std::size_t comma = list.find(',');
+    std::size_t comma = FindChar(list, ',');
     std::string_view entry = list.substr(0, comma);
     ListEntry parts;
-    std::size_t dash = entry.find('-');
+    std::size_t dash = FindChar(entry, '-');
     if (dash == std::string_view::npos) {
       parts.low = entry;
     } else {
       parts.low = entry.substr(0, dash);
       std::string_view rest = entry.substr(dash + 1);
-      parts.high = rest.substr(0, rest.find('-'));
+      parts.high = rest.substr(0, FindChar(rest, '-'));
     }
     if (visit(parts)) return true;
     if (comma == std::string_view::npos) return false;

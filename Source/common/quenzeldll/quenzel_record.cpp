@@ -525,6 +525,24 @@ bool ReadNumber(std::istream& in, int& number) {
   return quenzel::detail::ReadNumberItem(in, number);
 }
 
+// What an unformatted input's sentry does (without skipping blanks): a
+// stream that is not good gets the fail bit, a tied stream is flushed.
+// Spelled out because the reader runs it twice per field.
+bool ReadyForInput(std::istream& in) {
+  if (!in.good()) {
+    in.setstate(std::ios::failbit);
+    return false;
+  }
+  if (in.tie() != nullptr) in.tie()->flush();
+  return in.good();
+}
+
+// Skips one byte as the stream's ignore(1) does.
+void SkipByte(std::istream& in) {
+  if (ReadyForInput(in) && in.rdbuf()->sbumpc() == std::char_traits<char>::eof())
+    in.setstate(std::ios::eofbit);
+}
+
 // Takes up to `length` bytes, stopping before a zero byte (which stays in
 // the stream), as the stream's character-array extraction does: at the end
 // of the stream the end-of-file state is set, and when nothing could be
@@ -532,8 +550,7 @@ bool ReadNumber(std::istream& in, int& number) {
 // with the length the data claims.
 void ExtractValue(std::istream& in, unsigned long long length, std::string& value) {
   value.clear();
-  std::istream::sentry ok(in, true);
-  if (!ok) return;
+  if (!ReadyForInput(in)) return;
   std::streambuf* sb = in.rdbuf();
   std::ios::iostate state = std::ios::goodbit;
   constexpr int kEof = std::char_traits<char>::eof();
@@ -555,12 +572,6 @@ void ExtractValue(std::istream& in, unsigned long long length, std::string& valu
   if (c == kEof) state |= std::ios::eofbit;
   if (value.empty()) state |= std::ios::failbit;
   if (state != std::ios::goodbit) in.setstate(state);
-}
-
-// Skips one byte as the stream's ignore(1) does.
-void SkipByte(std::istream& in) {
-  std::istream::sentry ok(in, true);
-  if (ok && in.rdbuf()->sbumpc() == std::char_traits<char>::eof()) in.setstate(std::ios::eofbit);
 }
 
 int Base64Value(unsigned char c) {
