@@ -195,6 +195,13 @@ TEST(TypedGetterTest, WeightsConvertToHostUnits) {
   std::string text;
   EXPECT_EQ(field.GetValueUTF8(text), E::kNone);
   EXPECT_EQ(text, "998") << "converted weights are not padded";
+  // The text getter reads the zero-padded text: a short negative value is 0.
+  field.m_Value = "-220";
+  EXPECT_EQ(field.GetValueUTF8(text), E::kNone);
+  EXPECT_EQ(text, "0");
+  field.m_Value = "-002200";
+  EXPECT_EQ(field.GetValueUTF8(text), E::kNone);
+  EXPECT_EQ(text, "-9979");
   CQuenzelField net = MakeField("8 NETWEIGHT x 6 0 ");
   net.SetFieldConversionDetails(true, 0, -2, 1, -3, 0, true, false, false);
   net.m_Value = "220";

@@ -1063,16 +1063,20 @@ QuenzelError CQuenzelField::GetValueUTF8(std::string& out) { return GetText(out,
 
 QuenzelError CQuenzelField::GetText(std::string& out, bool utf8) {
   if (IsNumericType(m_Type)) {
-    std::string padded = m_Value;
-    if (padded.size() < static_cast<std::size_t>(std::max(m_Length, 0)))
-      padded.insert(0, static_cast<std::size_t>(m_Length) - padded.size(), '0');
+    const bool padded = m_Value.size() < static_cast<std::size_t>(std::max(m_Length, 0));
     if (!ConvertsWeight()) {
-      out = std::move(padded);
+      out = m_Value;
+      if (padded) out.insert(0, static_cast<std::size_t>(m_Length) - m_Value.size(), '0');
       return QuenzelError::kNone;
     }
+    // The number of the zero-padded text, without building it: leading
+    // zeros change nothing before a digit and end the number before
+    // anything else (so "-42" padded reads as 0). Fields may be millions of
+    // characters long.
+    const bool digitFirst = !m_Value.empty() && m_Value[0] >= '0' && m_Value[0] <= '9';
+    const int number = padded && !digitFirst ? 0 : Atoi(m_Value);
     float converted = 0;
-    QuenzelError result =
-        Convert(Atoi(padded), m_ScaleMS, m_ScaleSF, m_HostMS, m_HostSF, converted);
+    QuenzelError result = Convert(number, m_ScaleMS, m_ScaleSF, m_HostMS, m_HostSF, converted);
     out = std::to_string(CutToInteger<long long>(converted));
     return result;
   }
