@@ -119,6 +119,9 @@ T ParseSigned(const char* p, T min, T max) {
   while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
   bool negative = false;
   if (*p == '+' || *p == '-') negative = (*p++ == '-');
+  // Leading zeros change nothing; a field's text may hold millions of them
+  // (a negative number padded to the field's length).
+  p += std::strspn(p, "0");
   // Accumulate as a negative number so that the minimum is representable.
   T value = 0;
   for (; *p >= '0' && *p <= '9'; ++p) {
