@@ -10,12 +10,15 @@
 #include <memory>
 #include <string>
 
+#include "definition_cache.h"
 #include "generate.h"
 #include "quenzel.h"
 
 class CQuenzelFileTestAccess {
  public:
-  static int Save(CQuenzelFile& f, const std::string& base) { return f.SaveCache(base); }
+  static int Save(CQuenzelFile& f, const std::string& base) {
+    return quenzel::detail::SaveCache(f, base, nullptr);
+  }
 };
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "text_readers.h"
+#include "code_page.h"
 
 namespace {
 

@@ -8,13 +8,18 @@
 #include <cstdint>
 #include <sstream>
 
+#include "definition_cache.h"
 #include "quenzel.h"
 #include "test_env.h"
 
 class CQuenzelFileTestAccess {
  public:
-  static int Load(CQuenzelFile& f, const std::string& base) { return f.LoadCache(base, base); }
-  static int Save(CQuenzelFile& f, const std::string& base) { return f.SaveCache(base); }
+  static int Load(CQuenzelFile& f, const std::string& base) {
+    return quenzel::detail::LoadCache(f, base);
+  }
+  static int Save(CQuenzelFile& f, const std::string& base) {
+    return quenzel::detail::SaveCache(f, base, nullptr);
+  }
 };
 
 namespace {

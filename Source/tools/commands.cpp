@@ -12,7 +12,9 @@
 #include <sstream>
 #include <string_view>
 
+#include "base64.h"
 #include "cfgstore.h"
+#include "registry_keys.h"
 #include "registry_pointer.h"
 
 namespace quenzel_tool {
@@ -20,6 +22,11 @@ namespace quenzel_tool {
 namespace {
 
 using json = nlohmann::ordered_json;
+
+// A registry text as the library reads it.
+std::string ReadRegistryText(const quenzel::settings::Setting& setting) {
+  return registry.read(HKEY_LOCAL_MACHINE, setting.key, setting.section, setting.value, "", 0);
+}
 
 constexpr const char* kDefaultCodePage = "1252";
 
@@ -76,9 +83,7 @@ bool LoadCatalogue(const CommonOptions& common, CQuenzelFile& catalogue,
   if (!common.logName.empty()) EnableAuditLog();
   if (!common.codePage.empty())
     SetCodePage(common.codePage);
-  else if (registry
-               .read(HKEY_LOCAL_MACHINE, "SOFTWARE\\TORVANHOLME", "Environment", "Codepage", "", 0)
-               .empty())
+  else if (ReadRegistryText(quenzel::settings::kCodepage).empty())
     SetCodePage(kDefaultCodePage);
   std::string error;
   if (!location.PointAt(common.file, error)) {
@@ -262,24 +267,6 @@ bool ParseHostUnits(const std::string& text, int& system, int& factor) {
          in.peek() == std::char_traits<char>::eof();
 }
 
-// Base64 (RFC 4648, with padding): CLOB values travel so in data records,
-// and the record writer sends a field's value as stored.
-std::string EncodeBase64(const std::string& bytes) {
-  static const char kAlphabet[] =
-      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  std::string out;
-  for (std::size_t i = 0; i < bytes.size(); i += 3) {
-    unsigned value = static_cast<unsigned char>(bytes[i]) << 16;
-    if (i + 1 < bytes.size()) value |= static_cast<unsigned char>(bytes[i + 1]) << 8;
-    if (i + 2 < bytes.size()) value |= static_cast<unsigned char>(bytes[i + 2]);
-    out += kAlphabet[(value >> 18) & 63];
-    out += kAlphabet[(value >> 12) & 63];
-    out += i + 1 < bytes.size() ? kAlphabet[(value >> 6) & 63] : '=';
-    out += i + 2 < bytes.size() ? kAlphabet[value & 63] : '=';
-  }
-  return out;
-}
-
 // Sets one value and reports a refusal or substitution on stderr. False
 // when the value was rejected. CLOB values are given plain and stored as
 // Base64, as a host must store them for the scale.
@@ -295,7 +282,7 @@ bool SetField(CQuenzelRecord& record, const std::string& fieldSpec, const std::s
               << ") is PRIVATE; its value is not set\n";
     return true;
   }
-  const std::string value = field->IsClob() ? EncodeBase64(plain) : plain;
+  const std::string value = field->IsClob() ? quenzel::detail::EncodeBase64(plain) : plain;
   QuenzelError result = field->SetValueUTF8(value, false);
   if (result == QuenzelError::kNone) return true;
   std::cerr << QuenzelErrorName(result) << ": field " << field->m_FieldNumber << " ("

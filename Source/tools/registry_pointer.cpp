@@ -9,12 +9,16 @@
 #include <cstring>
 
 #include "cfgstore.h"
+#include "registry_keys.h"
 
 namespace quenzel_tool {
 
 namespace {
 
-constexpr const char* kEnvironmentKey = "SOFTWARE\\TORVANHOLME\\Environment";
+using quenzel::settings::FullKey;
+using quenzel::settings::kAuditLog;
+using quenzel::settings::kCodepage;
+using quenzel::settings::kZqexe;
 
 std::string DirectoryOf(const std::string& path) {
   std::size_t slash = path.rfind('/');
@@ -60,16 +64,14 @@ bool DefinitionLocation::PointAt(const std::string& path, std::string& error) {
     linkDirectory_ = pattern;
     zqexe = pattern + "/";
   }
-  cfgstore::SetOverride(kEnvironmentKey, "ZQEXE", zqexe);
+  cfgstore::SetOverride(FullKey(kZqexe), kZqexe.value, zqexe);
   return true;
 }
 
 void SetCodePage(const std::string& number) {
-  cfgstore::SetOverride(kEnvironmentKey, "Codepage", number);
+  cfgstore::SetOverride(FullKey(kCodepage), kCodepage.value, number);
 }
 
-void EnableAuditLog() {
-  cfgstore::SetOverride("SOFTWARE\\TORVANHOLME\\DRIVER\\quenzel", "AUDITLOG", "1");
-}
+void EnableAuditLog() { cfgstore::SetOverride(FullKey(kAuditLog), kAuditLog.value, "1"); }
 
 }  // namespace quenzel_tool

@@ -10,13 +10,18 @@
 namespace quenzel {
 namespace detail {
 
-std::string NativePath(const std::string& path) {
-  std::string native = path;
-#ifndef _WIN32
-  for (char& c : native)
-    if (c == '\\') c = '/';
-#endif
-  return native;
+bool ReadSwitch(const settings::Setting& setting, const char* defaultText) {
+  return registry.readBool(HKEY_LOCAL_MACHINE, setting.key, setting.section, setting.value,
+                           defaultText, 0);
+}
+
+std::string ReadText(const settings::Setting& setting) {
+  return registry.read(HKEY_LOCAL_MACHINE, setting.key, setting.section, setting.value, "", 0);
+}
+
+bool DefaultDataMode() {
+  const settings::Setting& mode = settings::kDefaultDataMode;
+  return readRegTrueFalse(HKEY_LOCAL_MACHINE, mode.key, mode.section, mode.value, "false") != 0;
 }
 
 }  // namespace detail
@@ -34,8 +39,9 @@ int Cgetver::GetVersion(char* out, const char* fileName, char* /*reserved*/) {
   out[0] = '\0';
   if (fileName == nullptr || fileName[0] == '\0') return 7;
 
-  readReg(HKEY_LOCAL_MACHINE, quenzel::detail::kKeyRoot, "Environment", "ZQEXE", t_directory,
-          kDirectorySize, "");
+  const quenzel::settings::Setting& zqexe = quenzel::settings::kZqexe;
+  readReg(HKEY_LOCAL_MACHINE, zqexe.key, zqexe.section, zqexe.value, t_directory, kDirectorySize,
+          "");
   std::string path = std::string(t_directory) + "\\" + fileName;
 
   DWORD handle = 0;

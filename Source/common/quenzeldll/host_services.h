@@ -1,6 +1,6 @@
-// The library's seam to its platform: registry settings (cfgstore), audit
-// entries (logbook), its own file version (winver) and file names. Not
-// installed.
+// The library's seam to its platform services: registry settings
+// (cfgstore), audit entries (logbook) and its own file version (winver).
+// Not installed.
 #ifndef QUENZEL_HOST_SERVICES_H_
 #define QUENZEL_HOST_SERVICES_H_
 
@@ -8,22 +8,22 @@
 
 #include "cfgstore.h"
 #include "logbook.h"
+#include "registry_keys.h"
 
 namespace quenzel {
 namespace detail {
-
-// Registry keys below HKEY_LOCAL_MACHINE.
-constexpr const char* kKeyRoot = "SOFTWARE\\TORVANHOLME";
-constexpr const char* kKeyDriver = "SOFTWARE\\TORVANHOLME\\DRIVER";
 
 // Audit entries: source and event numbers.
 constexpr const char* kAuditSource = "quenzel";
 constexpr int kEventCatalogue = 996;
 constexpr int kEventRecord = 997;
 
-// A path as the library builds it (with backslashes) in the form the C
-// runtime opens: on POSIX every backslash becomes '/'.
-std::string NativePath(const std::string& path);
+// The registry's switches and texts, read at the moment of use.
+bool ReadSwitch(const settings::Setting& setting, const char* defaultText);
+std::string ReadText(const settings::Setting& setting);
+
+// The default-data mode ("DEFAULTDATAMODE"), read anew at every call.
+bool DefaultDataMode();
 
 }  // namespace detail
 }  // namespace quenzel

@@ -269,67 +269,6 @@ class QUENZEL_API CQuenzelField {
   std::string m_CodePage;    ///< converter name of the definition's code page, e.g. "cp-1252"
   std::string m_Name;        ///< the field's name
   std::vector<unsigned char> m_ValidChars;  ///< allowed characters of a single-character field
-
- private:
-  friend QUENZEL_API std::ostream& operator<<(std::ostream& out, CQuenzelField& field);
-  friend class CQuenzelRecord;
-
-  // The value the data-record writer sends, or null when the field sends
-  // nothing (its default, unreadable, or text only). `number` holds the
-  // text of a numeric value.
-  const std::string* ElementValue(std::string& number);
-  // Appends the field's data-record element (number, blank, length, blank,
-  // quoted value, blank) to `buffer`; false when the field sends nothing.
-  bool AppendElement(std::string& buffer);
-
-  QuenzelError SetNumber(long long v, bool privateOverride);
-  QuenzelError SetCharacter(unsigned char c, bool privateOverride);
-  QuenzelError GetNumber(long long& out);
-  QuenzelError GetCharacter(unsigned char& out);
-  QuenzelError GetText(std::string& out, bool utf8);
-  // The narrowing getters: the 64-bit getter into a temporary starting at 0.
-  template <typename T>
-  QuenzelError GetNarrowed(T& out);
-  // Whether this field converts its weights at all (the switch, a weight
-  // type, the field's flag, and a scale system for net weights).
-  bool ConvertsWeight() const;
-  QuenzelError SetFromText(const std::string& text, bool privateOverride, bool utf8);
-  QuenzelError SetCharacterFromText(const std::string& text, bool utf8);
-  QuenzelError SetNumberFromText(const std::string& text);
-  // Stores the one character of a single-character field and checks it:
-  // against the value list when there is one (`listed` is its verdict),
-  // else against the valid characters. A failure substitutes the default
-  // or is reported as kRangeError.
-  QuenzelError StoreCharacter(unsigned char stored, bool listed);
-  // Stores the number v: formatting, width, bounds, value list, default
-  // substitution, weight conversion (host to scale).
-  QuenzelError StoreNumber(long long v);
-  // Converts `value` between measurement systems and scaling factors; the
-  // rounded result goes to `out`. kConvertFail for an unknown system or
-  // avoirdupois factor.
-  QuenzelError Convert(long long value, int sourceMS, int sourceSF, int targetMS, int targetSF,
-                       float& out);
-  // True when a failed check stores the default instead: the registry's
-  // default-data mode is on, the field is no key and its record is neither
-  // SEND nor DELETE. Reads the registry at every call.
-  bool SubstitutesDefault() const;
-  bool IsWeightConversion() const;
-  // Text form of the default character: the low byte of m_Default, or ""
-  // when that byte is 0.
-  std::string DefaultCharacterText() const;
-  // Number text: plain digits, or '-' and the magnitude zero-padded to
-  // m_Length - 1 digits.
-  std::string FormatNumber(long long v) const;
-  void WriteConversionEntry(const char* message, int value) const;
-
-  bool ReadNumericTail(std::istream& in);
-  bool ReadTextTail(std::istream& in);
-  bool ReadValidCharacters(std::istream& in, const std::string& first, bool& error);
-  // Applies `token` when it is an attribute; false when it is not one.
-  bool ApplyAttribute(const std::string& token, std::istream& in, bool& error);
-  // Applies tokens as attributes until one is not; returns that token.
-  std::string ApplyAttributes(std::istream& in, bool& error);
-  bool PassesValueListTest(const std::string& token) const;
 };
 
 /// Writes the field as one element of a data record: number, blank, byte

@@ -48,19 +48,12 @@ class QUENZEL_API CQuenzelFile {
   std::string definitionPath;                     ///< ZQEXE + "zqapi" + "\" + file name
 
  private:
-  friend class CQuenzelFileTestAccess;  // the library's own tests
-
+  // Reads the definition file at definitionPath into the maps; its audit
+  // entries go to `logName` (empty: none).
   bool Read(const std::string& logName);
+  // Files `record` under its name (or number text) and its number; an
+  // existing key keeps its entry.
   void AddRecord(const CQuenzelRecord& record);
-  // The definition cache (docs/cache-format.md), switched by the registry's
-  // "CacheFiles". LoadCache fills the catalogue from base + ".cache" unless
-  // `sourcePath` is newer, all or nothing: 0 when loaded, -1 otherwise.
-  // SaveCache writes the catalogue there: -1 when caching is off or the
-  // temporary file cannot be created, 0 otherwise. With `sourceTime` (the
-  // definition's modification time before it was read) the cache carries
-  // that time instead of the time of its writing.
-  int LoadCache(std::string base, std::string sourcePath);
-  int SaveCache(std::string base, const struct timespec* sourceTime = nullptr);
 };
 
 #endif  // QUENZEL_QUENZEL_FILE_H_

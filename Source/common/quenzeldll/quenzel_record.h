@@ -179,25 +179,18 @@ class QUENZEL_API CQuenzelRecord {
   std::string fieldName;  ///< copy of lastFieldName handed to each new field
 
  private:
-  friend QUENZEL_API std::istream& operator>>(std::istream& in, CQuenzelRecord& record);
-  friend QUENZEL_API std::ostream& operator<<(std::ostream& out, CQuenzelRecord& record);
-
-  // Where the record hands its measurement settings to a field.
-  enum class HandOverSite { kReader, kWriter, kGetField };
-  void HandOver(CQuenzelField& field, HandOverSite site) const;
   // Reads the single-character value of the field `fieldName`; throws
   // CQuenzelException when the field is missing (-1) or unreadable.
   void GetField(std::string fieldName, unsigned char& value);
+  // GetField without the exception: -1 when the field is missing, else the
+  // character getter's code; `field` is the field found.
+  int ReadFieldCharacter(const std::string& fieldName, unsigned char& value, CQuenzelField*& field);
   // The character of the field named `fieldName`, else of the first field
   // of `type`; 255 when neither delivers one.
   unsigned char RecordCharacter(const char* fieldName, int type);
   CQuenzelField* CreateField(const std::string& key);
-  // The fields of record 8 or 9, after its number.
-  std::istream& ReadSplitRecord(std::istream& in);
-  // The record's data record, formatted into `buffer`.
-  void AppendDataRecord(std::string& buffer);
-  bool ReadHeader(const std::string& line);
-  bool ReadFieldLine(const std::string& line);
+  // Rebuilds both indexes from the fields; fieldsByName keeps the entries
+  // it holds.
   void RebuildIndexes();
   template <typename Other>
   void AssignFrom(Other&& other);

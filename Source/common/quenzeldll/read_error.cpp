@@ -1,6 +1,6 @@
 #include "read_error.h"
 
-#include "text_readers.h"
+#include "line_reader.h"
 
 namespace {
 thread_local QuenzelReadError t_lastError;
@@ -17,8 +17,8 @@ void ReportReadError(ReadErrorKind kind, const std::string& definitionPath, int 
                      int fieldNumber) {
   t_lastError.kind = kind;
   t_lastError.definitionPath = definitionPath;
-  t_lastError.line = LineCounter();
-  t_lastError.token = TokenCounter();
+  t_lastError.line = CurrentPosition().line;
+  t_lastError.token = CurrentPosition().token;
   t_lastError.recordNumber = recordNumber;
   t_lastError.fieldNumber = fieldNumber;
 }

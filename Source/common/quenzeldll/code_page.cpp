@@ -1,0 +1,129 @@
+#include "code_page.h"
+
+#include <unicode/ucnv.h>
+
+#include <algorithm>
+
+namespace quenzel {
+namespace detail {
+
+namespace {
+
+// Converters are opened once per thread and reused: one for UTF-8 and one
+// for the most recent code page (a program normally uses one). Opening a
+// converter pair for every conversion costs three times a short field
+// text's conversion. Reset before every use, a cached converter gives
+// exactly what a freshly opened one gives.
+class ThreadConverters {
+ public:
+  ThreadConverters() = default;
+  ThreadConverters(const ThreadConverters&) = delete;
+  ThreadConverters& operator=(const ThreadConverters&) = delete;
+  ~ThreadConverters() {
+    Close(utf8_);
+    Close(codePage_);
+  }
+
+  UConverter* Utf8() { return Open(utf8_, "utf8"); }
+
+  // Null when ICU knows no converter of that name.
+  UConverter* CodePage(const std::string& name) {
+    if (codePage_ == nullptr || codePageName_ != name) {
+      Close(codePage_);
+      codePageName_ = name;
+      asciiTransparent_ = false;
+      if (Open(codePage_, name.c_str()) != nullptr) asciiTransparent_ = CheckAsciiTransparent();
+    }
+    return codePage_;
+  }
+
+  // Whether the current code page maps the 128 ASCII bytes to themselves in
+  // both directions; ASCII text then converts to itself.
+  bool AsciiTransparent() const { return codePage_ != nullptr && asciiTransparent_; }
+
+ private:
+  static UConverter* Open(UConverter*& slot, const char* name) {
+    if (slot == nullptr) {
+      UErrorCode status = U_ZERO_ERROR;
+      slot = ucnv_open(name, &status);
+      if (U_FAILURE(status)) Close(slot);
+    }
+    return slot;
+  }
+  static void Close(UConverter*& slot) {
+    if (slot != nullptr) ucnv_close(slot);
+    slot = nullptr;
+  }
+
+  bool CheckAsciiTransparent();
+
+  UConverter* utf8_ = nullptr;
+  UConverter* codePage_ = nullptr;
+  std::string codePageName_;
+  bool asciiTransparent_ = false;
+};
+
+std::string ConvertText(const std::string& text, UConverter* target, UConverter* source);
+
+bool ThreadConverters::CheckAsciiTransparent() {
+  std::string ascii(128, '\0');
+  for (int c = 0; c < 128; ++c) ascii[static_cast<std::size_t>(c)] = static_cast<char>(c);
+  UConverter* utf8 = Utf8();
+  return ConvertText(ascii, utf8, codePage_) == ascii &&
+         ConvertText(ascii, codePage_, utf8) == ascii;
+}
+
+bool IsAscii(const std::string& text) {
+  return std::all_of(text.begin(), text.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+ThreadConverters& Converters() {
+  thread_local ThreadConverters converters;
+  return converters;
+}
+
+// Converts the whole of `text`. The first attempt uses a buffer sized for
+// typical text; when that is too small the conversion starts again from
+// the beginning with twice the room, so nothing is cut and nothing is
+// written past the buffer. An unknown converter converts nothing.
+std::string ConvertText(const std::string& text, UConverter* target, UConverter* source) {
+  if (text.empty() || target == nullptr || source == nullptr) return std::string();
+  std::string out(text.size() * 2 + 16, '\0');
+  for (;;) {
+    char* next = &out[0];
+    const char* input = text.data();
+    UErrorCode status = U_ZERO_ERROR;
+    ucnv_convertEx(target, source, &next, next + out.size(), &input, text.data() + text.size(),
+                   nullptr, nullptr, nullptr, nullptr, /*reset=*/true, /*flush=*/true, &status);
+    if (status == U_BUFFER_OVERFLOW_ERROR && out.size() < text.size() * 16 + 64) {
+      out.assign(out.size() * 2, '\0');
+      continue;
+    }
+    out.resize(U_FAILURE(status) ? 0 : static_cast<std::size_t>(next - out.data()));
+    return out;
+  }
+}
+
+}  // namespace
+
+// ASCII text through a code page that keeps ASCII as it is comes out as it
+// went in; only other text goes through ICU.
+std::string CodePageToUtf8(const std::string& text, const std::string& codePage) {
+  if (text.empty()) return std::string();
+  ThreadConverters& converters = Converters();
+  UConverter* source = converters.CodePage(codePage);
+  if (converters.AsciiTransparent() && IsAscii(text)) return text;
+  return ConvertText(text, converters.Utf8(), source);
+}
+
+std::string Utf8ToCodePage(const std::string& text, const std::string& codePage) {
+  if (text.empty()) return std::string();
+  ThreadConverters& converters = Converters();
+  UConverter* target = converters.CodePage(codePage);
+  if (converters.AsciiTransparent() && IsAscii(text)) return text;
+  return ConvertText(text, target, converters.Utf8());
+}
+
+}  // namespace detail
+}  // namespace quenzel

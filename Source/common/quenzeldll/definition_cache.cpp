@@ -1,0 +1,232 @@
+// One member list per struct (FieldMembers, RecordMembers) drives both the
+// writer and the reader, so the two cannot disagree on the layout: the
+// writer's primitives take values, the reader's take references to fill.
+#include "definition_cache.h"
+
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "host_services.h"
+
+namespace quenzel {
+namespace detail {
+
+namespace {
+
+bool CacheSwitchOn() { return ReadSwitch(settings::kCacheFiles, "off"); }
+
+template <typename Io, typename Field>
+void FieldMembers(Io& io, Field& f) {
+  for (auto* value : {&f.m_Type, &f.m_PseudoNumber, &f.m_FieldNumber, &f.m_Length, &f.m_SplitCnt1,
+                      &f.m_SplitCnt2, &f.m_Reserved1, &f.m_RecordNumber})
+    io.Int32(*value);
+  for (auto* value : {&f.m_Default, &f.m_Min, &f.m_Max}) io.Int64(*value);
+  io.Text(f.m_ValueList);
+  io.Bool(f.m_Reserved2);
+  io.Bool(f.m_Reserved3);
+  io.Text(f.m_Key);
+  io.Text(f.m_KeyPos);
+  for (auto* flag :
+       {&f.m_Private, &f.m_NoPartial, &f.m_DelCtlCh, &f.m_Supplied, &f.m_TreatAsText, &f.m_NoPad})
+    io.Bool(*flag);
+  for (auto* text : {&f.m_InitValue, &f.m_CodePage, &f.m_Value, &f.m_AuditName, &f.m_AuditText,
+                     &f.m_Comment, &f.m_Rejected, &f.m_RecordName, &f.m_Name})
+    io.Text(*text);
+  for (auto* value : {&f.m_ScaleMS, &f.m_TotalsMS, &f.m_ScaleSF, &f.m_HostMS, &f.m_HostSF})
+    io.Int32(*value);
+  for (auto* flag : {&f.m_ConvertField, &f.m_ConversionOn, &f.m_ConversionFlagA,
+                     &f.m_ConversionFlagB, &f.m_HostUnitsFixed, &f.m_SendOrDelete})
+    io.Bool(*flag);
+  io.Bytes(f.m_ValidChars);
+}
+
+template <typename Io, typename Record>
+void RecordMembers(Io& io, Record& r) {
+  io.Int32(r.action);
+  io.Int32(r.recordNumber);
+  for (auto* text : {&r.logName, &r.definitionPath, &r.lastFieldName, &r.keyF1Name, &r.keyF2Name,
+                     &r.keyF3Name, &r.fieldName, &r.name, &r.codepage})
+    io.Text(*text);
+  for (auto* value :
+       {&r.sourceBaseWeightUnits, &r.sourceTotalsBaseWeightUnits, &r.sourceScalingFactor,
+        &r.sourceTotalsScalingFactor, &r.destinationBaseWeightUnits, &r.destinationScalingFactor,
+        &r.netWeightBaseWeightUnits, &r.netWeightScalingFactor, &r.priceUnits})
+    io.Int32(*value);
+  for (auto* flag : {&r.rangeWarning, &r.seventhFlag, &r.uomFlag, &r.conversionOn, &r.priceBaseFlag,
+                     &r.backwardCompatible, &r.highResolution})
+    io.Bool(*flag);
+  io.Fields(r.fields);
+}
+
+// Appends the cache's primitives: little-endian integers, '1'/'0' bools,
+// length-prefixed texts.
+class CacheWriter {
+ public:
+  void Int32(int value) { Little(static_cast<std::uint32_t>(value), 4); }
+  void Int64(long long value) { Little(static_cast<std::uint64_t>(value), 8); }
+  void Bool(bool value) { out_.push_back(value ? '1' : '0'); }
+  void Text(const std::string& text) {
+    Int32(static_cast<int>(text.size()));
+    out_ += text;
+  }
+  void Bytes(const std::vector<unsigned char>& bytes) {
+    Int32(static_cast<int>(bytes.size()));
+    out_.append(bytes.begin(), bytes.end());
+  }
+  void Fields(const std::vector<CQuenzelField>& fields) {
+    Int32(static_cast<int>(fields.size()));
+    for (const CQuenzelField& field : fields) FieldMembers(*this, field);
+  }
+  std::string& bytes() { return out_; }
+
+ private:
+  void Little(std::uint64_t value, int count) {
+    for (int i = 0; i < count; ++i) out_.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+  }
+  std::string out_;
+};
+
+// Smallest encodings, for bounding counts: a field and a record with
+// empty texts, and an index entry.
+// Field: 8 int32, 3 int64, 12 texts, 14 bools, 5 int32, the count.
+constexpr std::size_t kMinFieldSize = 8 * 4 + 3 * 8 + 12 * 4 + 14 + 5 * 4 + 4;
+// Record with its key: key text, 2 int32, 9 texts, 9 int32, 7 bools, the count.
+constexpr std::size_t kMinRecordSize = 4 + 2 * 4 + 9 * 4 + 9 * 4 + 7 + 4;
+constexpr std::size_t kMinKeySize = 4 + 4;
+
+// Reads the primitives back, checking every length and count against the
+// bytes that remain; after the first inconsistency ok() is false and every
+// read gives a zero value.
+class CacheReader {
+ public:
+  CacheReader(const char* data, std::size_t size) : p_(data), end_(data + size) {}
+
+  void Int32(int& value) { value = static_cast<int>(static_cast<std::uint32_t>(Little(4))); }
+  void Int64(long long& value) { value = static_cast<long long>(Little(8)); }
+  void Bool(bool& value) { value = Take(1) && p_[-1] == '1'; }
+  void Text(std::string& text) {
+    int length = 0;
+    Int32(length);
+    if (length < 0 || !Take(static_cast<std::size_t>(length))) return Fail(), text.clear();
+    text.assign(p_ - length, static_cast<std::size_t>(length));
+  }
+  void Bytes(std::vector<unsigned char>& bytes) {
+    const int count = Count(1);
+    if (Take(static_cast<std::size_t>(count))) bytes.assign(p_ - count, p_);
+  }
+  void Fields(std::vector<CQuenzelField>& fields) {
+    const int count = Count(kMinFieldSize);
+    fields.reserve(static_cast<std::size_t>(count));
+    const std::string empty;
+    for (int i = 0; i < count && ok_; ++i) {
+      fields.emplace_back(0, empty, empty, empty, empty, false, empty);
+      FieldMembers(*this, fields.back());
+    }
+  }
+  // A count of items that each take at least `minimumSize` bytes.
+  int Count(std::size_t minimumSize) {
+    int count = 0;
+    Int32(count);
+    if (count < 0 || static_cast<std::size_t>(count) > Remaining() / minimumSize) Fail();
+    return ok_ ? count : 0;
+  }
+  bool ok() const { return ok_; }
+  bool AtEnd() const { return p_ == end_; }
+
+ private:
+  std::size_t Remaining() const { return static_cast<std::size_t>(end_ - p_); }
+  bool Take(std::size_t n) {
+    if (!ok_ || n > Remaining()) return Fail(), false;
+    p_ += n;
+    return true;
+  }
+  std::uint64_t Little(int count) {
+    if (!Take(static_cast<std::size_t>(count))) return 0;
+    const unsigned char* b = reinterpret_cast<const unsigned char*>(p_ - count);
+    std::uint64_t value = 0;
+    for (int i = count - 1; i >= 0; --i) value = (value << 8) | b[i];
+    return value;
+  }
+  void Fail() { ok_ = false; }
+
+  const char* p_;
+  const char* end_;
+  bool ok_ = true;
+};
+
+}  // namespace
+
+int LoadCache(CQuenzelFile& catalogue, const std::string& base) {
+  if (!CacheSwitchOn()) return -1;
+  const std::string sourcePath = NativePath(base);
+  const std::string cachePath = sourcePath + ".cache";
+  FileStatus cache, source;
+  if (!StatFile(cachePath, cache)) return -1;
+  if (StatFile(sourcePath, source) && source.modified.LaterThan(cache.modified)) return -1;
+  if (cache.size < 4 || cache.size > 0x7FFFFFFFULL) return -1;
+  const std::size_t size = static_cast<std::size_t>(cache.size);
+  std::unique_ptr<char[]> bytes;
+  if (!ReadWholeFile(cachePath, size, bytes)) return -1;
+
+  CacheReader in(bytes.get(), size);
+  int length = 0;
+  in.Int32(length);
+  if (length != static_cast<int>(size)) return -1;
+  std::string path;
+  in.Text(path);
+  std::vector<std::pair<std::string, CQuenzelRecord>> loaded;
+  const int recordCount = in.Count(kMinRecordSize);
+  loaded.reserve(static_cast<std::size_t>(recordCount));
+  for (int i = 0; i < recordCount && in.ok(); ++i) {
+    loaded.emplace_back();
+    in.Text(loaded.back().first);
+    RecordMembers(in, loaded.back().second);
+  }
+  std::vector<std::pair<std::string, std::string>> keys;
+  const int keyCount = in.Count(kMinKeySize);
+  for (int i = 0; i < keyCount && in.ok(); ++i) {
+    keys.emplace_back();
+    in.Text(keys.back().first);
+    in.Text(keys.back().second);
+  }
+  if (!in.ok() || !in.AtEnd()) return -1;  // all or nothing
+
+  catalogue.definitionPath = std::move(path);
+  // Moving in gives what a copy gives: indexes rebuilt, working texts empty.
+  // The cache lists both maps in key order, so each entry goes in at the end
+  // unless the catalogue held entries already; an existing key keeps its
+  // entry either way.
+  for (auto& entry : loaded)
+    catalogue.records.emplace_hint(catalogue.records.end(), std::move(entry.first),
+                                   std::move(entry.second));
+  for (auto& entry : keys)
+    catalogue.recordKeys.emplace_hint(catalogue.recordKeys.end(), std::move(entry.first),
+                                      std::move(entry.second));
+  return 0;
+}
+
+int SaveCache(const CQuenzelFile& catalogue, const std::string& base, const FileTime* sourceTime) {
+  if (!CacheSwitchOn()) return -1;
+  CacheWriter w;
+  w.Int32(0);  // the file's length, filled in below
+  w.Text(catalogue.definitionPath);
+  w.Int32(static_cast<int>(catalogue.records.size()));
+  for (const auto& entry : catalogue.records) {
+    w.Text(entry.first);
+    RecordMembers(w, entry.second);
+  }
+  w.Int32(static_cast<int>(catalogue.recordKeys.size()));
+  for (const auto& entry : catalogue.recordKeys) {
+    w.Text(entry.first);
+    w.Text(entry.second);
+  }
+  std::string& bytes = w.bytes();
+  const std::uint32_t length = static_cast<std::uint32_t>(bytes.size());
+  for (int i = 0; i < 4; ++i)
+    bytes[static_cast<std::size_t>(i)] = static_cast<char>(length >> (8 * i));
+  return ReplaceFile(NativePath(base) + ".cache", bytes, sourceTime) ? 0 : -1;
+}
+
+}  // namespace detail
+}  // namespace quenzel

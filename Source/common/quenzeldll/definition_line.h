@@ -1,0 +1,54 @@
+// The grammar of one line of the definition file: the header line of a
+// record block and a field line. docs/definition-format.md describes both.
+// Not installed.
+//
+// A header line reads, after its '#':
+//   number ACTION [... table:action ... "name" ...]
+// A field line reads:
+//   number TYPE name="..." length tail
+// The record reader takes the field's name and comment from the raw line
+// (FieldLineName, FieldLineComment) before the field parses the tokens
+// (ParseFieldLine). The tail of a numeric type is: default, attributes,
+// then either a value list or a minimum and a maximum. The tail of a text or
+// single-character type is: a first item (padding character, "#" no-pad
+// mark, INITVALUE= initial value, or an attribute), attributes, then for
+// single-character types a value list or a list of allowed characters.
+#ifndef QUENZEL_DEFINITION_LINE_H_
+#define QUENZEL_DEFINITION_LINE_H_
+
+#include <istream>
+#include <string>
+
+#include "quenzel_field.h"
+
+namespace quenzel {
+namespace detail {
+
+enum class HeaderResult { kOk, kBadNumber, kBadAction };
+
+// Parses a header line (the text after its '#'). kBadNumber when the first
+// token is missing or not all digits (`number` untouched); kBadAction when
+// the action word is missing or unknown (`number` and `name` already set,
+// `action` kActionNone). `name` is set only when the line contains
+// "table:action".
+HeaderResult ParseHeaderLine(const std::string& line, int& number, int& action, std::string& name);
+
+// The field name of a raw field line: the text between the first double
+// quote at or after "name=" and the next one (to the end of the line when
+// that one is missing); empty when no quote follows "name=". False, `name`
+// untouched, when the line has no "name=".
+bool FieldLineName(const std::string& line, std::string& name);
+
+// The comment of a raw field line: the text after its first "//". False,
+// `comment` untouched, when there is none.
+bool FieldLineComment(const std::string& line, std::string& comment);
+
+// Parses the tokens of a field line into `field`. True when the line
+// defines a valid field, or holds none (`noField` then true). False for an
+// invalid line; members set before the failure keep their values.
+bool ParseFieldLine(CQuenzelField& field, std::istream& in, bool& noField);
+
+}  // namespace detail
+}  // namespace quenzel
+
+#endif  // QUENZEL_DEFINITION_LINE_H_

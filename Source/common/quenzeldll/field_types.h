@@ -1,0 +1,26 @@
+// The type table of the definition file: every type name with its code and
+// the class of values the code holds. Not installed; the public lookups are
+// declared in quenzel_field.h.
+#ifndef QUENZEL_FIELD_TYPES_H_
+#define QUENZEL_FIELD_TYPES_H_
+
+#include "quenzel_field.h"
+
+namespace quenzel {
+namespace detail {
+
+// How the accessors treat a type code's values. kOther covers unknown codes,
+// which the accessors treat as text where they must choose.
+enum class TypeClass : unsigned char { kOther, kNumeric, kText, kSingleCharacter };
+
+TypeClass ClassOf(int code);
+
+// WEIGHT, NETWEIGHT and WEIGHTHIRES: the types weight conversion applies to.
+inline bool IsWeightType(int code) {
+  return code == kTypeWeight || code == kTypeNetWeight || code == kTypeWeightHiRes;
+}
+
+}  // namespace detail
+}  // namespace quenzel
+
+#endif  // QUENZEL_FIELD_TYPES_H_

@@ -1,0 +1,97 @@
+#include "numbers.h"
+
+#include <algorithm>
+#include <charconv>
+#include <climits>
+#include <cstring>
+
+namespace quenzel {
+namespace detail {
+
+namespace {
+
+// The position of the first character at or after `i` that is not '0'.
+// Blocks are compared at once: a text may hold millions of zeros.
+std::size_t SkipZeros(std::string_view text, std::size_t i) {
+  static const std::string kZeros(64, '0');
+  while (text.size() - i >= kZeros.size() &&
+         std::memcmp(text.data() + i, kZeros.data(), kZeros.size()) == 0)
+    i += kZeros.size();
+  while (i < text.size() && text[i] == '0') ++i;
+  return i;
+}
+
+}  // namespace
+
+bool IsDigits(std::string_view text) {
+  return !text.empty() && std::all_of(text.begin(), text.end(), IsDigit);
+}
+
+long long ParseDecimal(std::string_view text, const DecimalSyntax& syntax, bool* overflow) {
+  // A zero byte ends the text, as it ends a C string.
+  text = text.substr(0, text.find('\0'));
+  std::size_t i = 0;
+  auto next = [&] {
+    while (i < text.size() && syntax.ignored != '\0' && text[i] == syntax.ignored) ++i;
+    return i < text.size() ? text[i] : '\0';
+  };
+  if (syntax.leadingSpace)
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
+  char c = next();
+  const bool negative = c == '-' || (syntax.minusAlias != '\0' && c == syntax.minusAlias);
+  if (negative || (syntax.plusSign && c == '+')) {
+    ++i;
+    c = next();
+  }
+  // Leading zeros change nothing; a field's text may hold millions of them
+  // (a negative number padded to the field's length).
+  if (syntax.ignored == '\0') {
+    i = SkipZeros(text, i);
+    c = next();
+  }
+  const unsigned long long limit = negative ? 9223372036854775808ULL : LLONG_MAX;
+  unsigned long long magnitude = 0;
+  bool over = false;
+  for (; IsDigit(c); ++i, c = next()) {
+    const unsigned digit = static_cast<unsigned>(c - '0');
+    if (magnitude > (limit - digit) / 10) {
+      over = true;
+      magnitude = limit;
+      break;
+    }
+    magnitude = magnitude * 10 + digit;
+  }
+  if (overflow != nullptr) *overflow = over;
+  if (!negative) return static_cast<long long>(magnitude);
+  return magnitude == limit ? LLONG_MIN : -static_cast<long long>(magnitude);
+}
+
+int Atoi(std::string_view text) {
+  const long long value = Atoi64(text);
+  return value > INT_MAX ? INT_MAX : value < INT_MIN ? INT_MIN : static_cast<int>(value);
+}
+
+void AppendDecimal(std::string& out, long long value) {
+  char digits[24];
+  auto result = std::to_chars(digits, digits + sizeof digits, value);
+  out.append(digits, static_cast<std::size_t>(result.ptr - digits));
+}
+
+std::string FormatStoredNumber(long long value, int length) {
+  std::string text;
+  if (value >= 0) {
+    AppendDecimal(text, value);
+    return text;
+  }
+  const unsigned long long magnitude = 0ULL - static_cast<unsigned long long>(value);
+  std::string digits = std::to_string(magnitude);
+  const std::size_t width = length > 1 ? static_cast<std::size_t>(length - 1) : 0;
+  const std::size_t zeros = digits.size() < width ? width - digits.size() : 0;
+  text.reserve(1 + zeros + digits.size());
+  text.push_back('-');
+  text.append(zeros, '0');
+  return text.append(digits);
+}
+
+}  // namespace detail
+}  // namespace quenzel
