@@ -1,0 +1,32 @@
+#include "base64.h"
+
+#include <gtest/gtest.h>
+
+namespace quenzel {
+namespace detail {
+namespace {
+
+TEST(Base64Test, DecodeAndEncode) {
+  struct Row {
+    std::string text;
+    std::string bytes;
+  };
+  const Row rows[] = {
+      {"R0lG", "GIF"},     {"QUI=", "AB"}, {"QQ==", "A"}, {"Pz8+", "?\?>"},  // +
+      {"Pz8/", "?\?\?"},                                                     // /
+      {"QU\nJD\n", "ABC"},  // bytes outside the alphabet are skipped
+      {"QUJDRA", "ABC"},    // a group cut off gives nothing
+      {"QQ==QUJD", "A"},    // padding ends the text
+      {"QQBC", "A"},        // the result stops at a zero byte
+      {"QU", ""},
+  };
+  for (const Row& r : rows) EXPECT_EQ(DecodeBase64(r.text), r.bytes) << r.text;
+  for (const char* plain : {"", "A", "AB", "ABC", "\xff\xfe\x80?>"})
+    EXPECT_EQ(DecodeBase64(EncodeBase64(plain)), plain) << plain;
+  EXPECT_EQ(EncodeBase64("AB"), "QUI=");
+  EXPECT_EQ(EncodeBase64("\xfb\xff"), "+/8=");
+}
+
+}  // namespace
+}  // namespace detail
+}  // namespace quenzel

@@ -1,0 +1,35 @@
+#include "code_page.h"
+
+#include <gtest/gtest.h>
+
+namespace quenzel {
+namespace detail {
+namespace {
+
+TEST(CodePageTest, Conversions) {
+  struct Row {
+    const char* page;
+    std::string codePageText;
+    std::string utf8;
+  };
+  const Row rows[] = {
+      {"cp-1252", "\xe9", "\xc3\xa9"},
+      {"cp-1252", "plain ASCII", "plain ASCII"},
+      {"cp-932", "\x82\xa0", "\xe3\x81\x82"},
+      {"cp-", "", ""},  // an unknown page converts nothing
+  };
+  for (const Row& r : rows) {
+    const std::string input = r.codePageText.empty() ? "abc" : r.codePageText;
+    EXPECT_EQ(CodePageToUtf8(input, r.page), r.utf8) << r.page << " " << input;
+    EXPECT_EQ(Utf8ToCodePage(r.utf8.empty() ? "abc" : r.utf8, r.page), r.codePageText) << r.page;
+  }
+  EXPECT_EQ(Utf8ToCodePage("\xe4\xb8\xad", "cp-1252"), "\x1a") << "a character cp-1252 lacks";
+  // Every character of a long text needs three bytes: nothing is cut.
+  std::string wide;
+  for (int i = 0; i < 500; ++i) wide += "\x82\xa0";
+  EXPECT_EQ(CodePageToUtf8(wide, "cp-932").size(), 1500u);
+}
+
+}  // namespace
+}  // namespace detail
+}  // namespace quenzel

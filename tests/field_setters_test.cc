@@ -1,0 +1,197 @@
+#include "field_setters.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <functional>
+#include <stdexcept>
+
+#include "test_env.h"
+
+namespace {
+
+using quenzel_test::E;
+using quenzel_test::MakeField;
+
+class FieldSettersTest : public quenzel_test::QuenzelEnvTest {
+ protected:
+  void DefaultDataMode(bool on) {
+    WriteRegistry({{"SOFTWARE\\TORVANHOLME\\DRIVER\\QUENZEL", "DEFAULTDATAMODE", on ? "1" : "0"}});
+  }
+};
+
+TEST_F(FieldSettersTest, FromText) {
+  struct Row {
+    bool mode;         // default-data mode
+    const char* line;  // the field's definition; a field named "N" when it begins with 'N'
+    const char* text;  // given to SetValueUTF8
+    QuenzelError result;
+    const char* value;     // m_Value afterwards
+    const char* rejected;  // m_Rejected afterwards
+  };
+  const Row rows[] = {
+      {false, "1 NUMERIC x 6 0 ", "007", E::kNone, "7", "-"},
+      {false, "1 NUMERIC x 6 0 ", "12-3", E::kNone, "12", "-"},
+      {false, "1 NUMERIC x 6 0 ", "12a", E::kInvalidNumeric, "0", "12a"},
+      {false, "1 NUMERIC x 6 0 ", "", E::kInvalidNumeric, "0", ""},
+      {false, "1 NUMERIC x 30 0 ", "99999999999999999999", E::kInvalidNumeric, "0",
+       "99999999999999999999"},
+      {false, "1 NUMERIC x 3 0 ", "12345", E::kLengthError, "12345", "12345"},
+      {false, "1 NUMERIC x 5 0 ", "-42", E::kNone, "-0042", "-"},
+      // Bounds apply only when minimum and maximum differ; outside reads "Length Error".
+      {false, "1 NUMERIC x 6 0 1 100 ", "0", E::kLengthError, "0", "0"},
+      {false, "1 NUMERIC x 6 0 1 100 ", "100", E::kNone, "100", "-"},
+      {false, "1 NUMERIC x 6 0 1 100 ", "101", E::kLengthError, "101", "101"},
+      {false, "1 NUMERIC x 6 0 5 ", "0", E::kNone, "0", "-"},
+      {false, "1 NUMERIC x 2 0 1-9 ", "123", E::kRangeError, "123", "123"},
+      {false, "1 NUMERIC x 6 0 1-5,(3)-0,10 ", "-2", E::kNone, "-00002", "-"},
+      // Default-data mode substitutes, except for keys and for the width check.
+      {true, "1 NUMERIC x 6 7 1 100 ", "0", E::kRangeWarning, "7", "0:7"},
+      {true, "1 NUMERIC x 3 7 1-5 ", "-5000", E::kRangeWarning, "7", "-5000:7"},
+      {true, "1 NUMERIC x 2 7 ", "123", E::kLengthError, "123", "123"},
+      {true, "1 NUMERIC x 6 7 KEYPOS = F1 1 100 ", "0", E::kLengthError, "0", "-"},
+      {true, "1 NUMERIC x 6 7 KEYPOS = F1 1-5 ", "9", E::kRangeError, "9", "9"},
+      {true, "4 FLAG x 1 N Y N", "X", E::kRangeWarning, "N", "X:N"},
+      {true, "4 FLAG x 1 N Y N", "", E::kRangeWarning, "N", ":N"},
+      // Single characters: the first byte, bytes 0 to 9 as digits.
+      {false, "4 FLAG x 1 N Y N", "Yes", E::kNone, "Y", "-"},
+      {false, "4 FLAG x 1 N Y N", "X", E::kRangeError, "X", "X"},
+      {false, "4 FLAG x 1 N Y N", "", E::kRangeError, "N", "N"},
+      {false, "4 FLAG x 1 N", "\x09", E::kNone, "9", "-"},
+      {false, "4 FLAG x 1 N", "\x0a", E::kNone, "\n", "-"},
+      {false, "N6 PRICEBASE name=\"N\" 1 0 0-5", "\x03", E::kNone, "3", "-"},
+      {false, "N6 FONT name=\"N\" 1 A a-c", "D", E::kRangeError, "D", "D"},  // read as A-C
+  };
+  for (const Row& r : rows) {
+    DefaultDataMode(r.mode);
+    const bool named = r.line[0] == 'N';
+    CQuenzelField field = MakeField(r.line + named, named ? "N" : "");
+    field.m_Rejected = "-";
+    EXPECT_EQ(field.SetValueUTF8(r.text, false), r.result) << r.line << " <- " << r.text;
+    EXPECT_EQ(field.m_Value, r.value) << r.line << " <- " << r.text;
+    EXPECT_EQ(field.m_Rejected, r.rejected) << r.line << " <- " << r.text;
+  }
+  CQuenzelField send = MakeField("1 NUMERIC x 6 7 1 100 ", "", true);  // SEND never substitutes
+  EXPECT_EQ(send.SetValueUTF8("0", false), E::kLengthError);
+}
+
+TEST_F(FieldSettersTest, TextPrivateAndCodePages) {
+  CQuenzelField text = MakeField("3 STRING name=\"D\" 4 INITVALUE= old", "D");
+  EXPECT_EQ(text.SetValue("", false), E::kNone);
+  EXPECT_EQ(text.m_Value, "old");
+  EXPECT_EQ(text.SetValue("caf\xe9 \x80", false), E::kNone);
+  EXPECT_EQ(text.m_Value, "caf\xc3\xa9 \xe2\x82\xac");
+  EXPECT_EQ(text.SetValueUTF8("", false), E::kNone);
+  EXPECT_EQ(text.m_Value, "");
+  CQuenzelField flag = MakeField("4 FLAG x 1 N Y N");
+  EXPECT_THROW(flag.SetValue("", false), std::out_of_range);
+  EXPECT_EQ(flag.m_Value, "N");
+
+  for (const char* line :
+       {"1 NUMERIC x 6 0 PRIVATE 1-9", "4 FLAG x 1 N PRIVATE", "3 STRING x 4 PRIVATE"}) {
+    CQuenzelField field = MakeField(line);
+    const std::string before = field.m_Value;
+    EXPECT_EQ(field.SetValue("5", false), E::kNone) << line;
+    EXPECT_EQ(field.SetValue(5LL, false), E::kNone) << line;
+    EXPECT_EQ(field.m_Value, before) << line;
+    // The override sets every group but the numeric one, which only SetNumber sets.
+    EXPECT_EQ(field.SetValueUTF8("5", true), E::kNone) << line;
+    EXPECT_EQ(field.SetValue(static_cast<unsigned char>('6'), true), E::kNone) << line;
+    EXPECT_EQ(field.m_Value, line[0] == '1' ? before : line[0] == '4' ? "6" : "5") << line;
+  }
+  CQuenzelField hidden = MakeField("1 NUMERIC x 6 0 PRIVATE 0-999");
+  EXPECT_EQ(hidden.SetValue(5LL, true), E::kNone);
+  EXPECT_EQ(hidden.m_Value, "5");
+}
+
+TEST_F(FieldSettersTest, TypedSetters) {
+  using Set = std::function<QuenzelError(CQuenzelField&)>;
+  struct Row {
+    const char* line;
+    Set set;
+    QuenzelError result;
+    const char* value;
+  };
+  const Row rows[] = {
+      {"1 NUMERIC x 4 0 ", [](CQuenzelField& f) { return f.SetValue(-5, false); }, E::kNone,
+       "-005"},
+      {"1 NUMERIC x 9 0 ", [](CQuenzelField& f) { return f.SetValue(4294967295u, false); },
+       E::kLengthError, "4294967295"},
+      {"1 NUMERIC x 2 0 ", [](CQuenzelField& f) { return f.SetValue(ULLONG_MAX, false); }, E::kNone,
+       "-1"},
+      {"1 NUMERIC x 6 0 ",
+       [](CQuenzelField& f) { return f.SetValueUTF8(static_cast<short>(-1), false); }, E::kNone,
+       "-00001"},
+      {"1 NUMERIC x 6 0 ",
+       [](CQuenzelField& f) { return f.SetValue(static_cast<unsigned short>(65535), false); },
+       E::kNone, "65535"},
+      {"1 NUMERIC x 6 0 ", [](CQuenzelField& f) { return f.SetValue(-2.7f, false); }, E::kNone,
+       "-00002"},
+      {"1 NUMERIC x 6 0 ", [](CQuenzelField& f) { return f.SetValue('A', false); }, E::kNone, "65"},
+      {"1 NUMERIC x 6 0 ",
+       [](CQuenzelField& f) { return f.SetValueUTF8(static_cast<unsigned char>(200), false); },
+       E::kNone, "200"},
+      {"4 FLAG x 1 N Y N 7", [](CQuenzelField& f) { return f.SetValue(7L, false); }, E::kNone, "7"},
+      {"4 FLAG x 1 N Y N 7", [](CQuenzelField& f) { return f.SetValue(9, false); }, E::kRangeError,
+       "9"},
+      {"4 FLAG x 1 N Y N 7", [](CQuenzelField& f) { return f.SetValue(10, false); },
+       E::kConvertFail, "N"},
+      {"4 FLAG x 1 N Y N 7",
+       [](CQuenzelField& f) { return f.SetValue(static_cast<unsigned char>(7), false); }, E::kNone,
+       "7"},
+      {"4 FLAG x 1 N Y N 7", [](CQuenzelField& f) { return f.SetValueUTF8('X', false); },
+       E::kRangeError, "X"},
+      // A list is matched by number for numbers, by the byte as given for characters.
+      {"4 FLAG x 1 0 0,1", [](CQuenzelField& f) { return f.SetValue(1ULL, false); }, E::kNone, "1"},
+      {"4 FLAG x 1 0 0,1",
+       [](CQuenzelField& f) { return f.SetValue(static_cast<unsigned char>(1), false); }, E::kNone,
+       "1"},
+      {"4 FLAG x 1 0 0,1", [](CQuenzelField& f) { return f.SetValue(2, false); }, E::kRangeError,
+       "2"},
+      {"3 STRING x 3", [](CQuenzelField& f) { return f.SetValue(12345, false); }, E::kLengthError,
+       "12345"},
+      {"3 STRING x 3", [](CQuenzelField& f) { return f.SetValue('Y', false); }, E::kNone, ""},
+  };
+  for (const Row& r : rows) {
+    CQuenzelField field = MakeField(r.line);
+    EXPECT_EQ(r.set(field), r.result) << r.line << " -> " << r.value;
+    EXPECT_EQ(field.m_Value, r.value) << r.line << " -> " << r.value;
+  }
+}
+
+TEST_F(FieldSettersTest, WeightsConvertHostToScale) {
+  struct Row {
+    const char* line;
+    bool on, convertField;
+    int scaleMS;
+    const char* text;
+    QuenzelError result;
+    const char* value;
+  };
+  const Row rows[] = {
+      {"7 WEIGHT x 6 0 ", true, true, 2, "1000", E::kNone, "220"},
+      {"7 WEIGHT x 6 0 ", false, true, 2, "1000", E::kNone, "1000"},
+      {"7 WEIGHT x 6 0 ", true, false, 2, "1000", E::kNone, "1000"},
+      {"1 NUMERIC x 6 0 ", true, true, 2, "1000", E::kNone, "1000"},
+      {"8 NETWEIGHT x 6 0 ", true, true, 0, "1000", E::kNone, "1000"},
+      {"9 WEIGHTHIRES x 6 0 ", true, true, 2, "-1000", E::kNone, "-00220"},
+      // Bounds and list are checked again on the converted value.
+      {"7 WEIGHT x 6 0 0 250 ", true, true, 2, "2000", E::kRangeError, "441"},
+      {"7 WEIGHT x 6 0 1-300 ", true, true, 2, "1000", E::kNone, "220"},
+      {"7 WEIGHT x 2 0 ", true, true, 7, "123", E::kConvertFail, "123"},
+  };
+  for (const Row& r : rows) {
+    CQuenzelField field = MakeField(r.line);
+    field.SetFieldConversionDetails(r.on, r.scaleMS, -2, 1, -3, 0, r.convertField, false, false);
+    EXPECT_EQ(field.SetValueUTF8(r.text, false), r.result) << r.line << " on=" << r.on;
+    EXPECT_EQ(field.m_Value, r.value) << r.line << " on=" << r.on;
+  }
+  DefaultDataMode(true);
+  CQuenzelField bounded = MakeField("7 WEIGHT x 6 9 0 250 ");
+  bounded.SetFieldConversionDetails(true, 2, -3, 1, -3, 0, true, false, false);
+  EXPECT_EQ(bounded.SetValueUTF8("200", false), E::kRangeWarning) << "441 pounds is too much";
+  EXPECT_EQ(bounded.m_Value, "9");
+  EXPECT_EQ(bounded.m_Rejected, "200:9");
+}
+
+}  // namespace

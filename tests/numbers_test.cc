@@ -1,0 +1,62 @@
+#include "numbers.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+namespace quenzel {
+namespace detail {
+namespace {
+
+TEST(NumbersTest, RuntimeAndSetterReadings) {
+  struct Row {
+    const char* text;
+    int atoi;
+    long long atoi64;
+    long long setter;  // the setters' reading: no blanks, no '+'
+  };
+  const Row rows[] = {
+      {"", 0, 0, 0},
+      {"-", 0, 0, 0},
+      {"  -17x", -17, -17, 0},
+      {"+8", 8, 8, 0},
+      {"12-3", 12, 12, 12},
+      {"-0042", -42, -42, -42},
+      {"2147483648", INT_MAX, 2147483648LL, 2147483648LL},
+      {"-2147483649", INT_MIN, -2147483649LL, -2147483649LL},
+      {"-9223372036854775808", INT_MIN, LLONG_MIN, LLONG_MIN},
+      {"99999999999999999999", INT_MAX, LLONG_MAX, LLONG_MAX},
+  };
+  for (const Row& r : rows) {
+    EXPECT_EQ(Atoi(r.text), r.atoi) << r.text;
+    EXPECT_EQ(Atoi64(r.text), r.atoi64) << r.text;
+    EXPECT_EQ(ParseDecimal(r.text, kSetterSyntax), r.setter) << r.text;
+  }
+  bool overflow = false;
+  ParseDecimal("9223372036854775807", kSetterSyntax, &overflow);
+  EXPECT_FALSE(overflow);
+  ParseDecimal("9223372036854775808", kSetterSyntax, &overflow);
+  EXPECT_TRUE(overflow);
+  EXPECT_EQ(ParseDecimal("(5)", kListSyntax), -5);
+  EXPECT_EQ(Atoi(std::string("7\0"
+                             "9",
+                             3)),
+            7)
+      << "a zero byte ends the text";
+  EXPECT_EQ(Atoi64(std::string(100000, '0') + "5"), 5);
+}
+
+TEST(NumbersTest, DigitsAndFormatting) {
+  for (const char* good : {"0", "0099"}) EXPECT_TRUE(IsDigits(good)) << good;
+  for (const char* bad : {"", "-1", "1a", " 1"}) EXPECT_FALSE(IsDigits(bad)) << bad;
+  EXPECT_EQ(FormatStoredNumber(42, 5), "42");
+  EXPECT_EQ(FormatStoredNumber(-42, 5), "-0042");
+  EXPECT_EQ(FormatStoredNumber(-42, 0), "-42");
+  EXPECT_EQ(FormatStoredNumber(LLONG_MIN, 2), "-9223372036854775808");
+  EXPECT_EQ(CutToInteger<int>(-2.9f), -2);
+  EXPECT_EQ(CutToInteger<int>(3e9f), INT_MIN) << "out of range gives the minimum";
+}
+
+}  // namespace
+}  // namespace detail
+}  // namespace quenzel

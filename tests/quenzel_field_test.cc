@@ -1,0 +1,42 @@
+#include "quenzel_field.h"
+
+#include <gtest/gtest.h>
+
+#include "test_env.h"
+
+namespace {
+
+using quenzel_test::MakeField;
+
+TEST(QuenzelFieldTest, ConstructionAndReset) {
+  CQuenzelField named(7, "defs", "log", "42abc", "cp-1252", false, "ITEM");
+  EXPECT_EQ(named.m_FieldNumber * 100 + named.m_RecordNumber, 4207);
+  EXPECT_EQ(named.m_Type, kTypeString);
+  EXPECT_EQ(CQuenzelField("x", "defs", "log", "42", "cp-1252", false, "ITEM").m_FieldNumber, -1);
+
+  struct Row {
+    const char* line;
+    const char* value;  // after Reset
+  };
+  const Row rows[] = {
+      {"1 NUMERIC x 6 7 ", "7"},
+      {"1 NUMERIC x 4 0 1-9 ", "0"},
+      {"4 FLAG x 1 N Y N", "N"},
+      {"4 FLAG x 1", " "},
+      {"4 FLAG x 1 ab", "0"},
+      {"3 STRING x 4 INITVALUE= hi", "hi"},
+      {"1 NUMERIC x 6 0 PRIVATE 1-9 ", "0"},
+  };
+  for (const Row& r : rows) {
+    CQuenzelField field = MakeField(r.line);
+    field.m_Value = "changed";
+    field.SetSupplied(true);
+    field.Reset();
+    EXPECT_EQ(field.m_Value, r.value) << r.line;
+    EXPECT_FALSE(field.IsSupplied()) << r.line;
+    CQuenzelField copy = field;
+    EXPECT_EQ(quenzel_test::Describe(copy) + copy.m_Value, quenzel_test::Describe(field) + r.value);
+  }
+}
+
+}  // namespace

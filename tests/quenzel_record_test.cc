@@ -1,0 +1,92 @@
+#include "quenzel_record.h"
+
+#include <gtest/gtest.h>
+
+#include "test_env.h"
+
+namespace {
+
+using quenzel_test::MakeRecord;
+
+const char* const kItem =
+    "12 SEND table:action \"ITEM\"\n"
+    "1 NUMERIC name=\"PLU\" 6 0 KEYPOS = \"F1\" 1-999999\n"
+    "3 STRING name=\"DESC\" 10 #\n"
+    "3 STRING name=\"DUPLICATE\" 10 #\n"
+    "8 UOM name=\"UOM\" 1 1 0,1\n";
+
+TEST(QuenzelRecordTest, LookupsAndCreation) {
+  CQuenzelRecord record = MakeRecord(kItem);
+  EXPECT_EQ(record.FindField(3)->m_Name, "DESC") << "the first of two numbers wins";
+  EXPECT_EQ(record.FindField(std::string("DUPLICATE"))->m_FieldNumber, 3);
+  EXPECT_EQ(record.FindField(std::string("desc")), nullptr);
+  EXPECT_EQ(record.GetFieldByIdx(3), &record.fields[3]);
+  EXPECT_EQ(record.GetFieldByIdx(4), nullptr);
+
+  CQuenzelField* created = record.CreateFindField(42);
+  EXPECT_EQ(created->m_Type, kTypeString);
+  EXPECT_EQ(created->m_Comment, "42");
+  EXPECT_TRUE(created->m_SendOrDelete);
+  EXPECT_EQ(record.CreateFindField(42), created);
+  EXPECT_EQ(record.FindField(std::string("42")), created);
+  CQuenzelField* byName = record.CreateFindField(std::string("05"));
+  EXPECT_EQ(byName->m_FieldNumber, 5);
+  EXPECT_EQ(record.FindField(5), nullptr) << "its number key is the text 05";
+  EXPECT_EQ(record.CreateFindField(std::string("8")), record.FindField(8)) << "numbers too";
+  CQuenzelRecord copy = record;
+  EXPECT_EQ(copy.FindField(5), &copy.fields[5]) << "copying rebuilds the number index";
+}
+
+TEST(QuenzelRecordTest, ResetAndAssignment) {
+  CQuenzelRecord record = MakeRecord(kItem);
+  record.FindField(1)->SetValue(123LL, false);
+  record.FindField(1)->SetSupplied(true);
+  record.FindField(3)->SetTreatAsText();
+  record.conversionOn = true;
+  record.Reset();
+  ASSERT_EQ(record.fields.size(), 3u);
+  EXPECT_EQ(record.FindField(1)->m_Value, "0");
+  EXPECT_FALSE(record.FindField(1)->m_Supplied);
+  EXPECT_EQ(record.FindField(3)->m_Name, "DUPLICATE") << "the next field of the number moves up";
+  EXPECT_EQ(record.FindField(std::string("UOM")), &record.fields[2]);
+  EXPECT_EQ(record.FindField(std::string("DESC")), nullptr);
+  EXPECT_TRUE(record.conversionOn) << "settings survive Reset";
+
+  CQuenzelRecord target(99);
+  target.lastFieldName = "target";
+  target.fieldName = "kept";
+  record.lastFieldName = "source";
+  target = record;
+  EXPECT_EQ(target.lastFieldName + target.fieldName, "targetkept");
+  EXPECT_EQ(target.recordNumber, 12);
+  CQuenzelRecord moved(std::move(target));
+  EXPECT_EQ(moved.FindField(std::string("UOM")), &moved.fields[2]);
+  EXPECT_EQ(CQuenzelRecord(std::string("N")).name + std::to_string(CQuenzelRecord(7).recordNumber),
+            "N7");
+}
+
+TEST(QuenzelRecordTest, CheckKeyFieldSupplied) {
+  struct Row {
+    const char* block;
+    const char* supplied;  // name of the field marked supplied, or ""
+    bool passes;
+  };
+  const Row rows[] = {
+      {"1 SEND\n1 NUMERIC name=\"A\" 4 0 1-9\n", "", true},
+      {"1 SEND\n1 NUMERIC name=\"A\" 4 0 KEYPOS = F2 1-9\n", "", false},
+      {"1 SEND\n1 NUMERIC name=\"A\" 4 0 KEYPOS = F3 1-9\n", "A", true},
+      {"1 DELETE table:action \"ITEMDELETEONE\"\n1 NUMERIC name=\"A\" 4 0 1-9\n", "A", false},
+      {"1 DELETE table:action \"DELETEONE\"\n1 NUMERIC name=\"F2\" 4 0 1-9\n", "F2", true},
+      {"1 DELETE table:action \"DELETEONE\"\n1 NUMERIC name=\"F2\" 4 0 1-9\n", "", false},
+  };
+  for (const Row& r : rows) {
+    CQuenzelRecord record = MakeRecord(r.block);
+    if (*r.supplied) record.FindField(std::string(r.supplied))->SetSupplied(true);
+    EXPECT_EQ(record.CheckKeyFieldSupplied(), r.passes) << r.block << " supplied " << r.supplied;
+  }
+  CQuenzelRecord missing = MakeRecord(rows[0].block);
+  missing.keyF3Name = "GONE";
+  EXPECT_FALSE(missing.CheckKeyFieldSupplied()) << "a key whose field is missing";
+}
+
+}  // namespace

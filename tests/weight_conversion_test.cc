@@ -1,0 +1,88 @@
+#include "weight_conversion.h"
+
+#include <gtest/gtest.h>
+
+#include "numbers.h"
+#include "test_env.h"
+
+namespace quenzel {
+namespace detail {
+namespace {
+
+using quenzel_test::E;
+
+TEST(WeightConversionTest, EverySystemPair) {
+  // Expected values follow the conversion rules with single-precision
+  // rounding after every step.
+  struct Row {
+    long long value;
+    WeightUnits from, to;
+    QuenzelError result;
+    long long converted;  // cut toward zero
+  };
+  const Row rows[] = {
+      {1000, {1, 0}, {2, -2}, E::kNone, 220450},  // 2.2045 pounds a kilogram
+      {1000, {1, -3}, {2, -2}, E::kNone, 220},
+      {10000, {2, 0}, {1, -3}, E::kNone, 4536000},  // 0.4536 kilograms a pound
+      {-1000, {1, -3}, {2, -2}, E::kNone, -220},
+      {5, {1, 0}, {1, -3}, E::kNone, 5000},
+      {25, {1, -3}, {1, -2}, E::kNone, 3},  // 2.5 rounds up
+      {-25, {1, -3}, {1, -2}, E::kNone, -2},
+      {3, {1, 1}, {2, 0}, E::kNone, 66},
+      {1000, {1, -3}, {3, -3}, E::kNone, 282},
+      {999, {1, -3}, {3, -4}, E::kNone, 2819},
+      {100, {2, -2}, {1, -3}, E::kNone, 454},
+      {123456789, {2, -3}, {1, -3}, E::kNone, 56000000},
+      {12345, {2, -3}, {2, -2}, E::kNone, 1235},
+      {3, {2, 0}, {2, 3}, E::kNone, 0},
+      {7, {2, 1}, {3, 0}, E::kNone, 7},  // a positive source factor is not applied
+      {160, {2, -1}, {3, 2}, E::kNone, 1},
+      {28, {2, 0}, {3, 2}, E::kNone, 1},  // 28 pounds a unit of factor 2
+      {16, {3, -2}, {1, -3}, E::kNone, 454},
+      {1281, {3, -4}, {1, -3}, E::kNone, 454},
+      {2240, {3, 0}, {1, 1}, E::kNone, 102},
+      {16, {3, -2}, {2, -2}, E::kNone, 100},
+      {3, {3, 2}, {2, 0}, E::kNone, 84},
+      {1, {3, 4}, {3, 3}, E::kNone, 20},
+      {7, {3, 1}, {3, -1}, E::kNone, 392},
+      {16777217, {1, 0}, {1, 0}, E::kNone, 16777216},  // beyond float precision
+      {1234, {4, 0}, {1, 0}, E::kConvertFail, 1234},
+      {5, {1, 0}, {0, 0}, E::kConvertFail, 5},
+      {1, {3, 4}, {5, 0}, E::kConvertFail, 2240},
+      {12345, {3, 5}, {3, 0}, E::kConvertFail, 12345},
+      {100, {1, 0}, {3, 9}, E::kConvertFail, 220},
+      {0, {9, 9}, {9, 9}, E::kNone, 0},
+  };
+  const std::string none;
+  for (const Row& r : rows) {
+    float out = -1;
+    EXPECT_EQ(ConvertWeight(r.value, r.from, r.to, out, {none, none, 7}), r.result)
+        << r.value << " from " << r.from.system << "," << r.from.factor << " to " << r.to.system
+        << "," << r.to.factor;
+    EXPECT_EQ(CutToInteger<long long>(out), r.converted) << r.value << " to " << r.to.system;
+  }
+}
+
+class WeightAuditTest : public quenzel_test::QuenzelEnvTest {};
+
+TEST_F(WeightAuditTest, ConversionAuditEntries) {
+  const std::string log = "AUD", text = "defs.txt";
+  float out = 0;
+  ConvertWeight(0, {1, -3}, {2, -2}, out, {log, text, 7});
+  EXPECT_TRUE(LogEntries(log).empty()) << "a zero converts without entries";
+  ConvertWeight(1000, {1, -3}, {2, -2}, out, {log, text, 7});
+  const auto entries = LogEntries(log);
+  ASSERT_EQ(entries.size(), 3u);
+  EXPECT_EQ(entries[0],
+            (std::vector<std::string>{"quenzel", "997",
+                                      "HostMS = <1> HostSF = <-3> ScaleMS = <2> ScaleSF = <-2> ",
+                                      "defs.txt", "7", "CQuenzelField::Convert()"}));
+  EXPECT_EQ(entries[1],
+            (std::vector<std::string>{"quenzel", "997", "Quenzel Weight Field conversion. Before",
+                                      "defs.txt", "7", "1000", "CQuenzelField::Convert()"}));
+  EXPECT_EQ(entries[2][2] + " " + entries[2][5], "Quenzel Weight Field conversion. After 220");
+}
+
+}  // namespace
+}  // namespace detail
+}  // namespace quenzel
