@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs every benchmark of a build and prints a table of the figures and of
-# the ratios that the project's targets are stated in. All ratios come from
-# this one run, so they hold on a busy machine too.
+# the ratios its performance goals are stated in. All ratios come from this
+# one run, so they hold on a busy machine too.
 #   bench/run.sh [BUILD_DIR]      (default: build)
 set -euo pipefail
 build=${1:-build}
@@ -28,7 +28,7 @@ awk -F, '
       printf "%-32s %14s %14s %12s\n", k, shown(k), ips[k] ? sprintf("%.0f", ips[k]) : "-", bps[k] ? sprintf("%.1f", bps[k] / 1e6) : "-"
     }
     print ""
-    printf "%-58s %8s %8s\n", "ratio", "measured", "target"
+    printf "%-58s %8s %8s\n", "ratio", "measured", "goal"
     printf "%-58s %8.2f %8s\n", "write data records / nlohmann-json serialise (records/s)", ips["BM_WriteRecords"] / ips["BM_JsonSerialise"], ">= 3"
     printf "%-58s %8.2f %8s\n", "read data records / nlohmann-json parse (records/s)", ips["BM_ReadRecords"] / ips["BM_JsonParse"], ">= 3"
     printf "%-58s %8.2f %8s\n", "catalogue: parsing time / loading from the cache", ms("BM_LoadByParsing") / ms("BM_LoadFromCache"), ">= 10"

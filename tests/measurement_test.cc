@@ -10,46 +10,46 @@ using quenzel_test::kSystemKey;
 using quenzel_test::MakeRecord;
 
 const char* const kItem =
-    "12 SEND table:action \"ITEM\"\n"
-    "6 PRICEBASE name=\"PB\" 1 0 0,1\n"
-    "7 WEIGHT name=\"TARE\" 6 0 0-999999\n"
-    "8 UOM name=\"UOM\" 1 1 0,1\n"
-    "9 NETWEIGHT name=\"NET\" 6 0 0-999999\n"
-    "10 WEIGHTHIRES name=\"HIRES\" 7 0 0-9999999\n";
+    "12 SEND table:action \"ITEM\"\n6 PRICEBASE name=\"PB\" 1 0 0,1\n"
+    "7 WEIGHT name=\"TARE\" 6 0 0-999999\n8 UOM name=\"UOM\" 1 1 0,1\n"
+    "9 NETWEIGHT name=\"NET\" 6 0 0-999999\n10 WEIGHTHIRES name=\"HIRES\" 7 0 0-9999999\n";
 
-class MeasurementTest : public quenzel_test::QuenzelEnvTest {};
+class MeasurementTest : public quenzel_test::QuenzelEnvTest {
+ protected:
+  // The catalogue's record of `block`, with the scale's settings of the registry.
+  CQuenzelRecord Read(const std::string& block) {
+    CQuenzelRecord read("defs", "");
+    std::istringstream in(block);
+    EXPECT_TRUE(read.Read(in));
+    return CQuenzelRecord(read);
+  }
+};
 
 TEST_F(MeasurementTest, HostAndScaleAgree) {
   struct Row {
-    const char* value;  // a registry setting of the scale that differs, or ""
+    const char* value;  // a registry setting of the scale
     const char* text;
-    bool highResolution;
-    bool conversionOn;
+    bool highResolution, conversionOn;
   };
   const Row rows[] = {
-      {"", "", false, false},
-      {"", "", true, true},
+      {"WeightScalingSystem", "-3", false, false},
+      {"WeightScalingSystem", "-3", true, true},
       {"TotalsWeightMeasurementSystem", "decimal", false, true},
+      {"TotalsWeightMeasurementSystem", "avoir", false, false},  // known for net weights only
       {"WeightScalingSystem", "-2", false, true},
       {"TotalsWeightScalingSystem", "-1", false, true},
       {"NetWeightScalingSystem", "-1", false, true},
-      {"NetWeightMeasurementSystem", "avoir", false, true},
-      {"PriceMeasurementSystem", "DECIMAL", false, true},
+      {"NetWeightMeasurementSystem", "AVOIR", false, true},
+      {"PriceMeasurementSystem", "Decimal", false, true},
       {"WeightMeasurementSystem", "decimal", false, false},  // the host's system replaces it
   };
   for (const Row& r : rows) {
-    if (*r.value)
-      WriteRegistry({{kSystemKey, r.value, r.text}});
-    else
-      WriteRegistry({});
-    CQuenzelRecord read("defs", "");
-    std::istringstream in(kItem);
-    ASSERT_TRUE(read.Read(in));
-    read.highResolution = r.highResolution;
-    read.DriverSetRecordWeightDetails(1, -3, true, false, false);
-    EXPECT_EQ(read.conversionOn, r.conversionOn) << r.value << "=" << r.text;
-    EXPECT_EQ(read.backwardCompatible, r.conversionOn) << r.value;
-    EXPECT_EQ(read.sourceBaseWeightUnits, 1) << r.value;
+    WriteRegistry({{kSystemKey, r.value, r.text}});
+    CQuenzelRecord record = Read(kItem);
+    record.highResolution = r.highResolution;
+    record.DriverSetRecordWeightDetails(1, -3, true, false, false);
+    EXPECT_EQ(record.conversionOn, r.conversionOn) << r.value << "=" << r.text;
+    EXPECT_EQ(record.backwardCompatible, r.conversionOn) << r.value;
   }
 }
 
@@ -65,16 +65,11 @@ TEST_F(MeasurementTest, PriceBaseAndUnitOfMeasure) {
   EXPECT_FALSE(record.uomFlag);
   record.DriverSetRecordWeightDetails(2, -2, false, false, true);
   EXPECT_TRUE(record.uomFlag);
-
-  // Without fields of those names the first field of the type answers, even
-  // when a field of the name cannot give a character.
-  CQuenzelRecord typed =
-      MakeRecord("1 SEND\n4 PRICEBASE name=\"X\" 1 1 0,1\n5 UOM name=\"Y\" 1 0\n");
+  // Else the first field of the type answers, also when a field of the name cannot.
+  CQuenzelRecord typed = MakeRecord("1 SEND\n4 PRICEBASE x 1 1 0,1\n5 UOM x 1 0\n");
   EXPECT_TRUE(typed.GetPriceBase() && typed.GetUOMFieldValue());
-  CQuenzelRecord none = MakeRecord("1 SEND\n1 NUMERIC name=\"A\" 4 0 1-9\n");
-  EXPECT_FALSE(none.GetPriceBase() || none.GetUOMFieldValue());
-  CQuenzelRecord bad =
-      MakeRecord("1 SEND\n4 STRING name=\"PB\" 1 #\n6 PRICEBASE name=\"Z\" 1 1 0,1\n");
+  EXPECT_FALSE(MakeRecord("1 SEND\n").GetPriceBase() || MakeRecord("1 SEND\n").GetUOMFieldValue());
+  CQuenzelRecord bad = MakeRecord("1 SEND\n4 STRING name=\"PB\" 1 #\n6 PRICEBASE x 1 1 0,1\n");
   EXPECT_TRUE(bad.GetPriceBase());
 }
 
@@ -99,23 +94,17 @@ TEST_F(MeasurementTest, HandOverBySite) {
   };
   for (const Row& r : rows) {
     std::string block = kItem;
-    CQuenzelRecord read("defs", "");
-    std::istringstream in(block.replace(3, 4, r.action));
-    ASSERT_TRUE(read.Read(in));
-    CQuenzelRecord record(read);
+    CQuenzelRecord record = Read(block.replace(3, 4, r.action));
     record.highResolution = r.highResolution;
     record.DriverSetFieldWeightDetails(6, 3, -2);  // another field's units stay its own
     record.DriverSetRecordWeightDetails(1, -3, false, false, true);
-    CQuenzelField* field = record.FindField(r.field);
-    if (r.reading) {
-      std::istringstream data("12 " + std::to_string(r.field) + " 1 \"5\" 0 ");
-      data >> record;
-    } else {
-      quenzel_test::Written(record);
-    }
-    EXPECT_EQ(field->m_ScaleMS, r.scaleMS) << r.action << " " << r.field << " read=" << r.reading;
-    EXPECT_EQ(field->m_ScaleSF, r.scaleSF) << r.action << " " << r.field << " read=" << r.reading;
-    EXPECT_EQ(field->m_HostMS * 10 + field->m_HostSF, 7);
+    std::istringstream data("12 " + std::to_string(r.field) + " 1 \"5\" 0 ");
+    r.reading ? static_cast<void>(data >> record)
+              : static_cast<void>(quenzel_test::Written(record));
+    const CQuenzelField& f = *record.FindField(r.field);
+    EXPECT_EQ(f.m_ScaleMS * 10 + f.m_ScaleSF, r.scaleMS * 10 + r.scaleSF)
+        << r.action << " " << r.field << " read=" << r.reading;
+    EXPECT_EQ(f.m_HostMS * 10 + f.m_HostSF, 7);
     EXPECT_EQ(record.FindField(6)->m_HostMS * 10 + record.FindField(6)->m_HostSF, 28);
   }
 }

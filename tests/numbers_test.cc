@@ -12,11 +12,9 @@ TEST(NumbersTest, RuntimeAndSetterReadings) {
   struct Row {
     const char* text;
     int atoi;
-    long long atoi64;
-    long long setter;  // the setters' reading: no blanks, no '+'
+    long long atoi64, setter;  // the setters read no blanks and no '+'
   };
   const Row rows[] = {
-      {"", 0, 0, 0},
       {"-", 0, 0, 0},
       {"  -17x", -17, -17, 0},
       {"+8", 8, 8, 0},
@@ -32,7 +30,7 @@ TEST(NumbersTest, RuntimeAndSetterReadings) {
     EXPECT_EQ(Atoi64(r.text), r.atoi64) << r.text;
     EXPECT_EQ(ParseDecimal(r.text, kSetterSyntax), r.setter) << r.text;
   }
-  bool overflow = false;
+  bool overflow = true;
   ParseDecimal("9223372036854775807", kSetterSyntax, &overflow);
   EXPECT_FALSE(overflow);
   ParseDecimal("9223372036854775808", kSetterSyntax, &overflow);
@@ -47,11 +45,10 @@ TEST(NumbersTest, RuntimeAndSetterReadings) {
 }
 
 TEST(NumbersTest, DigitsAndFormatting) {
-  for (const char* good : {"0", "0099"}) EXPECT_TRUE(IsDigits(good)) << good;
+  EXPECT_TRUE(IsDigits("0099"));
   for (const char* bad : {"", "-1", "1a", " 1"}) EXPECT_FALSE(IsDigits(bad)) << bad;
-  EXPECT_EQ(FormatStoredNumber(42, 5), "42");
-  EXPECT_EQ(FormatStoredNumber(-42, 5), "-0042");
-  EXPECT_EQ(FormatStoredNumber(-42, 0), "-42");
+  EXPECT_EQ(FormatStoredNumber(42, 5) + FormatStoredNumber(-42, 5) + FormatStoredNumber(-42, 0),
+            "42-0042-42");
   EXPECT_EQ(FormatStoredNumber(LLONG_MIN, 2), "-9223372036854775808");
   EXPECT_EQ(CutToInteger<int>(-2.9f), -2);
   EXPECT_EQ(CutToInteger<int>(3e9f), INT_MIN) << "out of range gives the minimum";

@@ -1,7 +1,7 @@
-// Shared helpers of the library's tests: a private directory with a
-// registry export (CFGSTORE_FILE), an audit-log directory (LOGBOOK_DIR) and
-// a zqapi directory for definition files; fields and records built from
-// definition text; QuenzelError printed by name.
+// Shared helpers of the library's tests: fields and records built from
+// definition text, QuenzelError printed by name, and a fixture with a
+// private directory holding a registry export (CFGSTORE_FILE), an audit-log
+// directory (LOGBOOK_DIR) and a zqapi directory for definition files.
 #ifndef QUENZEL_TESTS_TEST_ENV_H_
 #define QUENZEL_TESTS_TEST_ENV_H_
 
@@ -11,7 +11,6 @@
 #include <sys/stat.h>
 
 #include <fstream>
-#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -24,9 +23,9 @@ inline void PrintTo(QuenzelError e, std::ostream* os) { *os << QuenzelErrorName(
 namespace quenzel_test {
 
 using E = QuenzelError;
-constexpr const char* kDriverKey = "SOFTWARE\\TORVANHOLME\\DRIVER";
 constexpr const char* kSystemKey = "SOFTWARE\\TORVANHOLME\\DRIVER\\system";
 constexpr const char* kEnvironmentKey = "SOFTWARE\\TORVANHOLME\\Environment";
+constexpr const char* kQuenzelKey = "SOFTWARE\\TORVANHOLME\\DRIVER\\QUENZEL";
 
 inline void WriteFile(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
@@ -38,7 +37,7 @@ inline std::string ReadFile(const std::string& path) {
   return text.str();
 }
 
-// A field read from one definition line, then Reset, as the record reader
+// A field read from one definition line and Reset, as the record reader
 // makes it.
 inline CQuenzelField MakeField(const std::string& line, const std::string& name = "",
                                bool sendOrDelete = false) {
@@ -50,7 +49,23 @@ inline CQuenzelField MakeField(const std::string& line, const std::string& name 
   return field;
 }
 
-// The members of a field that differ from a freshly constructed one.
+// A record read from a block (the text after its '#'), copied as the
+// catalogue copies it, which builds its indexes.
+inline CQuenzelRecord MakeRecord(const std::string& block) {
+  CQuenzelRecord read("defs", "");
+  read.codepage = "cp-1252";
+  std::istringstream in(block);
+  EXPECT_TRUE(read.Read(in)) << block;
+  return CQuenzelRecord(read);
+}
+
+inline std::string Written(CQuenzelRecord& record) {
+  std::ostringstream out;
+  out << record;
+  return out.str();
+}
+
+// The definition members of a field that differ from a new field's.
 inline std::string Describe(const CQuenzelField& f) {
   std::ostringstream out;
   out << "n=" << f.m_FieldNumber << " type=" << f.m_Type;
@@ -73,112 +88,69 @@ inline std::string Describe(const CQuenzelField& f) {
   return out.str();
 }
 
-// A record read from a block (the text after its '#'), copied as the
-// catalogue copies it, so that its indexes are built.
-inline CQuenzelRecord MakeRecord(const std::string& block) {
-  CQuenzelRecord read("defs", "");
-  read.codepage = "cp-1252";
-  std::istringstream in(block);
-  EXPECT_TRUE(read.Read(in)) << block;
-  return CQuenzelRecord(read);
-}
-
-// The data record `record` writes.
-inline std::string Written(CQuenzelRecord& record) {
-  std::ostringstream out;
-  out << record;
-  return out.str();
-}
-
-class TempDir {
- public:
-  TempDir() {
-    char pattern[] = "/tmp/quenzel-test-XXXXXX";
-    path_ = ::mkdtemp(pattern);
-  }
-  ~TempDir() {
-    auto remove = [](const char* p, const struct stat*, int, struct FTW*) { return ::remove(p); };
-    ::nftw(path_.c_str(), remove, 16, FTW_DEPTH | FTW_PHYS);
-  }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
 struct RegistryValue {
-  std::string key;  // below HKEY_LOCAL_MACHINE
-  std::string name;
-  std::string value;
+  std::string key, name, value;  // key below HKEY_LOCAL_MACHINE
 };
 
 class QuenzelEnvTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    char pattern[] = "/tmp/quenzel-test-XXXXXX";
+    dir_ = ::mkdtemp(pattern);
     cfgstore::ClearOverrides();
-    ::mkdir((dir() + "/zqapi").c_str(), 0755);
-    ::mkdir((dir() + "/logs").c_str(), 0755);
-    ::setenv("CFGSTORE_FILE", (dir() + "/registry.reg").c_str(), 1);
-    ::setenv("LOGBOOK_DIR", (dir() + "/logs").c_str(), 1);
+    ::mkdir((dir_ + "/zqapi").c_str(), 0755);
+    ::mkdir((dir_ + "/logs").c_str(), 0755);
+    ::setenv("CFGSTORE_FILE", (dir_ + "/registry.reg").c_str(), 1);
+    ::setenv("LOGBOOK_DIR", (dir_ + "/logs").c_str(), 1);
     WriteRegistry({});
   }
   void TearDown() override {
     ::unsetenv("CFGSTORE_FILE");
     ::unsetenv("LOGBOOK_DIR");
+    auto remove = [](const char* p, const struct stat*, int, struct FTW*) { return ::remove(p); };
+    ::nftw(dir_.c_str(), remove, 16, FTW_DEPTH | FTW_PHYS);
   }
 
   // Writes the registry export: ZQEXE (this directory) plus `values`.
   void WriteRegistry(std::vector<RegistryValue> values) {
-    values.insert(values.begin(), {kEnvironmentKey, "ZQEXE", dir() + "/"});
+    values.insert(values.begin(), {kEnvironmentKey, "ZQEXE", dir_ + "/"});
     std::string text = "REGEDIT4\r\n";
-    for (const RegistryValue& v : values) {
-      std::string escaped;
-      for (char c : v.value)
-        escaped += (c == '\\' || c == '"') ? std::string("\\") + c : std::string(1, c);
+    for (const RegistryValue& v : values)
       text +=
-          "\r\n[HKEY_LOCAL_MACHINE\\" + v.key + "]\r\n\"" + v.name + "\"=\"" + escaped + "\"\r\n";
-    }
-    WriteFile(dir() + "/registry.reg", text);
+          "\r\n[HKEY_LOCAL_MACHINE\\" + v.key + "]\r\n\"" + v.name + "\"=\"" + v.value + "\"\r\n";
+    WriteFile(dir_ + "/registry.reg", text);
   }
-
   // Writes zqapi/<name> and returns the name to pass to Initialise.
   std::string WriteDefinition(const std::string& name, const std::string& content) {
-    WriteFile(dir() + "/zqapi/" + name, content);
+    WriteFile(dir_ + "/zqapi/" + name, content);
     return name;
   }
   // The path the library builds for `name`.
-  std::string DefinitionPath(const std::string& name) const { return dir() + "/zqapi\\" + name; }
+  std::string DefinitionPath(const std::string& name) const { return dir_ + "/zqapi\\" + name; }
 
   // The audit entries of `logName`, split at their tabs, without the time
-  // stamp; escaped tabs and line breaks are restored.
+  // stamp; escaped backslashes are restored.
   std::vector<std::vector<std::string>> LogEntries(const std::string& logName) const {
     std::vector<std::vector<std::string>> entries;
-    std::istringstream lines(ReadFile(dir() + "/logs/" + logName + ".log"));
+    std::string text = ReadFile(dir_ + "/logs/" + logName + ".log");
+    for (std::size_t at = text.find("\\\\"); at != std::string::npos;
+         at = text.find("\\\\", at + 1))
+      text.erase(at, 1);
+    std::istringstream lines(text);
     for (std::string line; std::getline(lines, line);) {
       std::vector<std::string> fields;
       std::istringstream parts(line);
-      for (std::string part; std::getline(parts, part, '\t');) {
-        std::string plain;
-        for (std::size_t i = 0; i < part.size(); ++i) {
-          char c = part[i];
-          if (c == '\\' && i + 1 < part.size()) {
-            c = part[++i];
-            c = c == 't' ? '\t' : c == 'r' ? '\r' : c == 'n' ? '\n' : c;
-          }
-          plain += c;
-        }
-        fields.push_back(plain);
-      }
-      if (!fields.empty()) fields.erase(fields.begin());
+      for (std::string part; std::getline(parts, part, '\t');) fields.push_back(part);
+      fields.erase(fields.begin());
       entries.push_back(fields);
     }
     return entries;
   }
 
-  const std::string& dir() const { return dir_.path(); }
+  const std::string& dir() const { return dir_; }
 
  private:
-  TempDir dir_;
+  std::string dir_;
 };
 
 }  // namespace quenzel_test

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <vector>
 
 #include "line_reader.h"
@@ -20,14 +19,11 @@ TEST(TokenReaderTest, SplitsQuotesAndComments) {
       {"  \t\r\n", {}},
       {"12 send", {"12", "SEND"}},
       {"a\tb\rc\nd", {"A", "B", "C", "D"}},
-      // A quoted run after a separator ends the token; after a letter it goes on.
-      {" \"ab\"cd", {"AB", "CD"}},
+      {" \"ab\"cd", {"AB", "CD"}},  // a quoted run after a separator ends the token
       {"x\"a b\"y z", {"XA BY", "Z"}},
       {"\"unterminated run", {"UNTERMINATED RUN"}},
-      // A slash skips to the end of the line without ending the token.
-      {"ab/comment\ncd ef", {"ABCD", "EF"}},
-      {"1 \"a/b\"", {"1", "A/B"}},
-      {"\xe9t", {"\xe9T"}},
+      {"ab/comment\ncd ef", {"ABCD", "EF"}},  // a slash skips the rest of the line
+      {"1 \"a/b\" \xe9t", {"1", "A/B", "\xe9T"}},
   };
   for (const Row& r : rows) {
     std::istringstream in(r.input);
@@ -38,7 +34,7 @@ TEST(TokenReaderTest, SplitsQuotesAndComments) {
   }
 }
 
-TEST(TokenReaderTest, StreamStateAndCounter) {
+TEST(TokenReaderTest, StreamStateCounterAndNumberItems) {
   std::istringstream last("12");
   CurrentPosition().token = 0;
   EXPECT_EQ(ReadToken(last), "12");
@@ -47,22 +43,14 @@ TEST(TokenReaderTest, StreamStateAndCounter) {
   EXPECT_TRUE(last.eof() && last.fail());
   EXPECT_EQ(ReadToken(last), "");
   EXPECT_EQ(CurrentPosition().token, 3) << "every request counts";
-
-  struct Row {
-    const char* input;
-    bool item;
-    int value;
-  };
-  const Row rows[] = {{"0099 ", true, 99},
-                      {"-1", false, 0},
-                      {"1a", false, 0},
-                      {"", false, 0},
-                      {"99999999999", true, 2147483647}};
-  for (const Row& r : rows) {
-    std::istringstream in(r.input);
-    int value = 0;
-    EXPECT_EQ(ReadNumberItem(in, value), r.item) << r.input;
-    EXPECT_EQ(value, r.value) << r.input;
+  // A number item: digits only, its value as atoi gives it; -1 for none.
+  const std::pair<const char*, int> rows[] = {
+      {"0099 ", 99}, {"-1", -1}, {"1a", -1}, {"", -1}, {"99999999999", 2147483647}};
+  for (const auto& r : rows) {
+    std::istringstream in(r.first);
+    int value = -1;
+    EXPECT_EQ(ReadNumberItem(in, value), r.second != -1) << r.first;
+    EXPECT_EQ(value, r.second) << r.first;
   }
 }
 

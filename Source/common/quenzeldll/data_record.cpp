@@ -45,7 +45,8 @@ const std::string* ElementValue(CQuenzelField& f, std::string& number) {
   if (f.m_TreatAsText) return nullptr;
   switch (ClassOf(f.m_Type)) {
     case TypeClass::kText: {
-      if (f.m_Default == 0) return f.m_Value.empty() ? nullptr : &f.m_Value;
+      if (f.m_Default == 0 && f.m_Value.empty()) return nullptr;
+      if (f.m_Default == 0) return &f.m_Value;
       // A value of nothing but pad characters over the whole length is the default.
       const char pad = static_cast<char>(f.m_Default & 0xFF);
       const std::size_t length = static_cast<std::size_t>(std::max(f.m_Length, 0));
