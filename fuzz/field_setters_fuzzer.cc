@@ -1,23 +1,15 @@
-// The text and typed setters, and the getters after them, on a field built
-// from a fuzzed definition line. The input drives the record's action, the
-// default-data mode, the weight conversion settings and a sequence of
-// setter and getter calls.
+// The setters and getters on a field built from a fuzzed definition line,
+// under a fuzzed action, default-data mode and weight conversion.
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <cstddef>
-#include <cstdint>
-#include <sstream>
 #include <stdexcept>
-#include <string>
+#include <tuple>
+#include <type_traits>
 
 #include "catalogue_check.h"
 #include "cfgstore.h"
-#include "fuzz_env.h"
-#include "quenzel.h"
 
 namespace {
-
-constexpr const char* kActions[] = {"SEND", "SEARCH", "DELETE", "TOTALSENQUIRE"};
 
 bool IsResult(QuenzelError result) {
   return result >= QuenzelError::kNone && result <= QuenzelError::kInvalidNumeric;
@@ -44,61 +36,37 @@ void SetText(CQuenzelField& field, FuzzedDataProvider& input, bool utf8) {
     FUZZ_CHECK(field.m_Value == before && result == QuenzelError::kNone);
 }
 
+template <typename T, bool kUtf8>
+QuenzelError Set(CQuenzelField& field, FuzzedDataProvider& input, bool privateOverride) {
+  T value;
+  if constexpr (std::is_floating_point_v<T>)
+    value = input.ConsumeFloatingPoint<T>();
+  else
+    value = input.ConsumeIntegral<T>();
+  return kUtf8 ? field.SetValueUTF8(value, privateOverride)
+               : field.SetValue(value, privateOverride);
+}
+
+constexpr QuenzelError (*kTypedSetters[])(CQuenzelField&, FuzzedDataProvider&, bool) = {
+    Set<long long, false>,     Set<int, true>,
+    Set<unsigned char, false>, Set<char, true>,
+    Set<float, false>,         Set<unsigned long long, false>,
+    Set<short, false>,         Set<unsigned short, true>,
+    Set<long, false>,          Set<unsigned int, false>,
+    Set<unsigned long, true>};
+
+// The private-override flag comes first, then the pick of setter.
 void SetTyped(CQuenzelField& field, FuzzedDataProvider& input) {
   const bool privateOverride = input.ConsumeBool();
-  QuenzelError result = QuenzelError::kNone;
-  switch (input.ConsumeIntegralInRange(0, 10)) {
-    case 0:
-      result = field.SetValue(input.ConsumeIntegral<long long>(), privateOverride);
-      break;
-    case 1:
-      result = field.SetValueUTF8(input.ConsumeIntegral<int>(), privateOverride);
-      break;
-    case 2:
-      result = field.SetValue(input.ConsumeIntegral<unsigned char>(), privateOverride);
-      break;
-    case 3:
-      result = field.SetValueUTF8(input.ConsumeIntegral<char>(), privateOverride);
-      break;
-    case 4:
-      result = field.SetValue(input.ConsumeFloatingPoint<float>(), privateOverride);
-      break;
-    case 5:
-      result = field.SetValue(input.ConsumeIntegral<unsigned long long>(), privateOverride);
-      break;
-    case 6:
-      result = field.SetValue(input.ConsumeIntegral<short>(), privateOverride);
-      break;
-    case 7:
-      result = field.SetValueUTF8(input.ConsumeIntegral<unsigned short>(), privateOverride);
-      break;
-    case 8:
-      result = field.SetValue(input.ConsumeIntegral<long>(), privateOverride);
-      break;
-    case 9:
-      result = field.SetValue(input.ConsumeIntegral<unsigned int>(), privateOverride);
-      break;
-    default:
-      result = field.SetValueUTF8(input.ConsumeIntegral<unsigned long>(), privateOverride);
-      break;
-  }
-  FUZZ_CHECK(IsResult(result));
+  const auto set = kTypedSetters[input.ConsumeIntegralInRange(0, 10)];
+  FUZZ_CHECK(IsResult(set(field, input, privateOverride)));
 }
 
 void GetAll(CQuenzelField& field) {
   std::string text;
-  long long number = 0;
-  int narrow = 0;
-  unsigned char byte = 0;
-  char character = 0;
-  float real = 0;
-  FUZZ_CHECK(IsResult(field.GetValue(text)));
-  FUZZ_CHECK(IsResult(field.GetValueUTF8(text)));
-  FUZZ_CHECK(IsResult(field.GetValue(number)));
-  FUZZ_CHECK(IsResult(field.GetValue(narrow)));
-  FUZZ_CHECK(IsResult(field.GetValue(byte)));
-  FUZZ_CHECK(IsResult(field.GetValue(character)));
-  FUZZ_CHECK(IsResult(field.GetValue(real)));
+  FUZZ_CHECK(IsResult(field.GetValue(text)) && IsResult(field.GetValueUTF8(text)));
+  std::tuple<long long, int, unsigned char, char, float> numbers{};
+  std::apply([&](auto&... n) { FUZZ_CHECK((IsResult(field.GetValue(n)) && ...)); }, numbers);
   std::ostringstream out;
   out << field;
 }
@@ -107,11 +75,11 @@ void GetAll(CQuenzelField& field) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size > quenzel_fuzz::kMaxInput) return 0;
-  quenzel_fuzz::Environment::Get();
+  quenzel_fuzz::Dir();
   FuzzedDataProvider input(data, size);
   cfgstore::SetOverride("SOFTWARE\\TORVANHOLME\\DRIVER\\QUENZEL", "DEFAULTDATAMODE",
                         input.ConsumeBool() ? "true" : "false");
-  const char* action = input.PickValueInArray(kActions);
+  const char* action = input.PickValueInArray({"SEND", "SEARCH", "DELETE", "TOTALSENQUIRE"});
   const std::string line = input.ConsumeRandomLengthString(256);
 
   CQuenzelRecord read("fuzz.def", "");
@@ -128,31 +96,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int scaleSF = input.ConsumeIntegral<int>();
     const int hostMS = input.ConsumeIntegralInRange(0, 4);
     const int hostSF = input.ConsumeIntegral<int>();
-    field.SetFieldConversionDetails(on, scaleMS, scaleSF, hostMS, hostSF, 1, true,
-                                    input.ConsumeBool(), input.ConsumeBool());
+    const bool flagA = input.ConsumeBool();  // read in order: arguments are not
+    const bool flagB = input.ConsumeBool();
+    field.SetFieldConversionDetails(on, scaleMS, scaleSF, hostMS, hostSF, 1, true, flagA, flagB);
   }
 
   while (input.remaining_bytes() > 0) {
-    switch (input.ConsumeIntegralInRange(0, 5)) {
-      case 0:
-        SetText(field, input, false);
-        break;
-      case 1:
-        SetText(field, input, true);
-        break;
-      case 2:
-        SetTyped(field, input);
-        break;
-      case 3:
-        GetAll(field);
-        break;
-      case 4:
-        field.Reset();
-        break;
-      default:
-        record.Reset();
-        break;
-    }
+    const int step = input.ConsumeIntegralInRange(0, 5);
+    if (step <= 1)
+      SetText(field, input, step == 1);
+    else if (step == 2)
+      SetTyped(field, input);
+    else if (step == 3)
+      GetAll(field);
+    else if (step == 4)
+      field.Reset();
+    else
+      record.Reset();
   }
   GetAll(field);
   return 0;

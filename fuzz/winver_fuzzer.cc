@@ -1,7 +1,5 @@
 // The PE version reader: the input is the file, read through the three
 // version functions and through the library's own version check.
-#include <cstddef>
-#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -10,10 +8,8 @@
 #include "winver.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  if (size > quenzel_fuzz::kMaxInput) return 0;
-  quenzel_fuzz::Environment& env = quenzel_fuzz::Environment::Get();
-  const std::string path = env.dir() + "/quenzel.dll";
-  if (!quenzel_fuzz::WriteBytes(path, data, size)) return 0;
+  if (!quenzel_fuzz::WriteInput("quenzel.dll", data, size)) return 0;
+  const std::string path = quenzel_fuzz::Dir() + "/quenzel.dll";
 
   DWORD handle = 1;
   const DWORD blockSize = GetFileVersionInfoSizeA(path.c_str(), &handle);
