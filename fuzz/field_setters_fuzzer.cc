@@ -96,7 +96,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int scaleSF = input.ConsumeIntegral<int>();
     const int hostMS = input.ConsumeIntegralInRange(0, 4);
     const int hostSF = input.ConsumeIntegral<int>();
-    const bool flagA = input.ConsumeBool();  // read in order: arguments are not
+    // One after the other: the order in which arguments are evaluated is open.
+    const bool flagA = input.ConsumeBool();
     const bool flagB = input.ConsumeBool();
     field.SetFieldConversionDetails(on, scaleMS, scaleSF, hostMS, hostSF, 1, true, flagA, flagB);
   }

@@ -37,8 +37,7 @@ inline std::string ReadFile(const std::string& path) {
   return text.str();
 }
 
-// A field read from one definition line and Reset, as the record reader
-// makes it.
+// A field read from one definition line and Reset, as the record reader makes it.
 inline CQuenzelField MakeField(const std::string& line, const std::string& name = "",
                                bool sendOrDelete = false) {
   CQuenzelField field(12, "defs", "", name, "cp-1252", sendOrDelete, "ITEM");
@@ -49,8 +48,7 @@ inline CQuenzelField MakeField(const std::string& line, const std::string& name 
   return field;
 }
 
-// A record read from a block (the text after its '#'), copied as the
-// catalogue copies it, which builds its indexes.
+// A record read from a block (after its '#') and copied, which builds its indexes.
 inline CQuenzelRecord MakeRecord(const std::string& block) {
   CQuenzelRecord read("defs", "");
   read.codepage = "cp-1252";
@@ -125,7 +123,6 @@ class QuenzelEnvTest : public ::testing::Test {
     WriteFile(dir_ + "/zqapi/" + name, content);
     return name;
   }
-  // The path the library builds for `name`.
   std::string DefinitionPath(const std::string& name) const { return dir_ + "/zqapi\\" + name; }
 
   // The audit entries of `logName`, split at their tabs, without the time

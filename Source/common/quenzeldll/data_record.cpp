@@ -129,6 +129,12 @@ void ExtractValue(std::istream& in, unsigned long long length, std::string& valu
   if (state != std::ios::goodbit) in.setstate(state);
 }
 
+// The records that carry long texts in pieces, and the offset of the second's
+// field numbers.
+constexpr int kSplitRecord = 8;
+constexpr int kSecondSplitRecord = 9;
+constexpr int kSecondSplitOffset = 1000;
+
 // The three long texts of records 8 and 9: head field and continuation
 // ranges, relative to 0 (record 8) or 1000 (record 9).
 struct SplitText {
@@ -149,7 +155,8 @@ constexpr SplitText kSplitTexts[] = {
 // well.
 class SplitTexts {
  public:
-  explicit SplitTexts(int recordNumber) : offset_(recordNumber == 9 ? 1000 : 0) {}
+  explicit SplitTexts(int recordNumber)
+      : offset_(recordNumber == kSecondSplitRecord ? kSecondSplitOffset : 0) {}
 
   void Continue(int fieldNumber, const std::string& value) {
     const int n = fieldNumber - offset_;
@@ -240,7 +247,8 @@ std::istream& ReadRecord(std::istream& in, CQuenzelRecord& record) {
     in.setstate(std::ios::failbit);
     return in;
   }
-  const bool split = record.recordNumber == 8 || record.recordNumber == 9;
+  const bool split =
+      record.recordNumber == kSplitRecord || record.recordNumber == kSecondSplitRecord;
   SplitTexts texts(record.recordNumber);
   bool failed = true;
   std::string value;
