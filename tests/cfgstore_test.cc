@@ -40,18 +40,21 @@ const struct {
 } kValues[] = {
     // clang-format off
     {"\"%CFGT_HOME%\"", "%CFGT_HOME%"}, {"\"say \\\"hi\\\"\"", "say \"hi\""},
-    {"\"C:\\\\ZQ\\\\\"", "C:\\ZQ\\"}, {"\"C:\\ZQ\\bin\"", "C:\\ZQ\\bin"}, {"\"onx\"", "onx"},
+    {"\"C:\\\\ZQ\\\\\"", "C:\\ZQ\\"}, {"\"C:\\ZQ\\bin\"", "C:\\ZQ\\bin"},
     {"dword:0000000A", "10", true, 10}, {"DWORD:ffffffff", "4294967295", true, -1},
-    {"hex(4):0b,00,00,00", "11", true, 11}, {"\"+5\"", "+5", false, 5}, {"\" on \"", " on ", true},
+    {"hex(4):0b,00,00,00", "11", true, 11},
     {"hex(b):00,00,00,00,01,00,00,00", "4294967296", true, INT_MAX},
     {"hex(2):" + HexUtf16("%CFGT_HOME%\\b;%CFGT_UNSET%;%%;1%"), "/opt/zq\\b;%CFGT_UNSET%;%%;1%"},
-    {"hex(2):41,00,42,00,\\\n    43,00,\\\n  00,00", "ABC"}, {"\"TRUE\"", "TRUE", true},
-    {"hex(1):" + HexUtf16("-8 on"), "-8 on", false, -8}, {"\"Yes\"", "Yes", true},
-    {"hex(2):3d,d8,00,de,e9,00,ac,20,00,00", "\xF0\x9F\x98\x80\xC3\xA9\xE2\x82\xAC"},
-    {"hex(1):61,00,00,d8,62,00,00,dc,00,d8", "a\xEF\xBF\xBD" "b\xEF\xBF\xBD\xEF\xBF\xBD"},
+    {"hex(2):41,00,42,00,\\\n    43,00,\\\n  00,00", "ABC"},
+    {"hex(1):" + HexUtf16("-8 on"), "-8 on", false, -8},
+    {"hex(1):80,00,00,08", "\xC2\x80\xE0\xA0\x80"},
+    {"hex(1):00,d8,00,dc,ff,db,ff,df", "\xF0\x90\x80\x80\xF4\x8F\xBF\xBF"},
+    {"hex(1):61,00,00,d8,62,00,00,dc,00,d8", "a\xEF\xBF\xBD" "b\xEF\xBF\xBD" "\xEF\xBF\xBD"},
     {"hex(7):41,00,00,00,00,00", kMissing, true, 3}, {"hex(2)41,00,00,00", kMissing, true, 3},
     {"dword:xyz", kMissing, true, 3}, {"dword:123456789", kMissing, true, 3},
     {"\"x\" junk", kMissing, true, 3}, {"\"unclosed", kMissing, true, 3},
+    {"\"TRUE\"", "TRUE", true}, {"\"Yes\"", "Yes", true}, {"\" on \"", " on ", true},
+    {"\"onx\"", "onx"}, {"\"ox\"", "ox"}, {"\"+5\"", "+5", false, 5},
     {"\"  -17xyz\"", "  -17xyz", false, -17}, {"\"2147483648\"", "2147483648", false, INT_MAX},
     {"\"-2147483648\"", "-2147483648", false, INT_MIN},
     {"\"-99999999999999999999\"", "-99999999999999999999", false, INT_MIN},
@@ -65,7 +68,7 @@ const std::string kKeyBody =
     "\"v\"=\"ab\"\n[HKLM\\SOFTWARE\\A\\B\\C]\n\"v\"=\"abc\"\n[HKLM\\SOFTWARE\\A\\BC]\n"
     "\"v\"=\"bc\"\n[-HKEY_LOCAL_MACHINE\\software\\a\\b]\n\"v\"=\"no key to go to\"\n"
     "[HKLM\\SOFTWARE\\A\\B\\D]\n\"v\"=\"later\"\n[HKLM\\SOFTWARE\\A\\B\\D\n\"w\"=\"x\"\n"
-    "[HKEY_CURRENT_USER\\SOFTWARE\\A]\n\"w\"=\"user\"\n"
+    "[HKCU\\SOFTWARE\\A]\n\"w\"=\"user\"\n"
     "[hklm\\Software\\TorvanHolme\\Environment\\\\]\n\"ZqExe\"=\"zq\"\n"
     "[HKLM\\SOFTWARE\\WOW6432Node\\Only32]\n\"v\"=\"32\"\n[HKLM\\SOFTWARE\\Both]\n\"v\"=\"64\"\n"
     "[HKLM\\SOFTWARE\\WOW6432Node\\Both]\n\"v\"=\"32\"\n\"w\"=\"32 only\"\n"
@@ -80,10 +83,9 @@ const struct {
     {"SOFTWARE\\A\\B\\C", "v", kMissing}, {"SOFTWARE\\A\\BC", "v", "bc"},
     {"SOFTWARE\\A\\B\\D", "v", "later"}, {"SOFTWARE\\A\\B\\D", "w", kMissing},
     {"SOFTWARE\\A", "w", kMissing}, {"software\\TORVANHOLME\\environment", "ZQEXE", "zq"},
-    {"\\SOFTWARE\\\\TorvanHolme\\Environment\\", "zqexe", "zq"},
-    {"software\\only32\\", "V", "32"}, {"SOFTWARE\\Both", "v", "64"},
-    {"SOFTWARE\\Both", "w", kMissing}, {"SOFTWARE\\Parent", "v", kMissing},
-    {"SYSTEM\\Sys", "v", kMissing},
+    {"\\SOFTWARE\\\\TorvanHolme\\Environment\\", "zqexe", "zq"}, {"software\\only32\\", "V", "32"},
+    {"SOFTWARE\\Both", "v", "64"}, {"SOFTWARE\\Both", "w", kMissing},
+    {"SOFTWARE\\Parent", "v", kMissing}, {"SYSTEM\\Sys", "v", kMissing},
     // clang-format on
 };
 

@@ -71,7 +71,8 @@ TEST(FieldGettersTest, Characters) {
       {"1 NUMERIC x 6 0 ", "489", E::kNone, 0xE9},
       {"1 NUMERIC x 6 0 0 50 ", "65", E::kRangeError, 65},
       {"1 NUMERIC x 6 0 60 70 ", "65", E::kNone, 65},
-      {"1 NUMERIC x 6 0 A-Z ", "66", E::kRangeError, 'B'},  // as a number, 66 is not listed
+      {"1 NUMERIC x 6 0 200 400 ", "300", E::kRangeError, 44},  // the low byte is checked
+      {"1 NUMERIC x 6 0 A-Z ", "66", E::kRangeError, 'B'},      // as a number, 66 is not listed
       {"3 STRING x 4", "abc", E::kConvertFail, 'z'},
   };
   for (const Row& r : rows) {

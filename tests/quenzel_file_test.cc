@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "host_services.h"
 #include "test_env.h"
 
 namespace {
@@ -36,9 +37,30 @@ TEST_F(QuenzelFileTest, StartEntryAuditSwitchAndVersion) {
   const std::string path = DefinitionPath("defs.txt");
   EXPECT_EQ(LogEntries("POS"), (std::vector<std::vector<std::string>>{
                                    {"quenzel", "996", path, path, "CQuenzelFile::Read()"}}));
-  CQuenzelFile checked;
-  EXPECT_FALSE(checked.Initialise("defs.txt", "V", nullptr, "3.1.204"));  // no library file here
-  EXPECT_TRUE(LogEntries("V").empty()) << "a failed version check logs nothing";
+  struct Row {
+    const char* image;  // of the library file; "" for none
+    const char* required;
+    bool ok;
+  };
+  const Row rows[] = {{"", "3.1.204", false},     {"pe32.dll", "3.1.204", true},
+                      {"pe32.dll", "3.1", false}, {"pe32.dll", "3.1.204.7", false},
+                      {"pe32plus.dll", "", true}, {"dos_only.dll", "3.1.204", false}};
+  WriteDefinition("defs.txt", "#12 SEND\n");
+  for (const Row& r : rows) {
+    const std::string corpus = std::string(QUENZEL_SOURCE_DIR) + "/fuzz/corpus/winver/";
+    if (*r.image)
+      quenzel_test::WriteFile(dir() + "/quenzel.dll", quenzel_test::ReadFile(corpus + r.image));
+    CQuenzelFile checked;
+    EXPECT_EQ(checked.Initialise("defs.txt", "V", nullptr, r.required), r.ok)
+        << r.image << r.required;
+  }
+  EXPECT_EQ(LogEntries("V").size(), 2u) << "a failed version check logs nothing";
+  char version[18] = "x";
+  Cgetver reader;
+  EXPECT_EQ(reader.GetVersion(nullptr, "quenzel.dll", nullptr), 1);
+  EXPECT_EQ(reader.GetVersion(version, "", nullptr), 7);
+  EXPECT_EQ(reader.GetVersion(version, "absent.dll", nullptr), 2);
+  EXPECT_EQ(std::string(version), "");
 }
 
 }  // namespace

@@ -32,7 +32,8 @@ constexpr DWORD kVersions[] = {0x00030001, 0x00CC0007, 0x00030002, 0x00000005};
 
 uint32_t DataDirs(bool pe32_plus) { return 0x58 + (pe32_plus ? 112 : 96); }
 
-Bytes BuildImage(bool pe32_plus, uint32_t slack = 0, uint32_t optional_size = 240) {
+Bytes BuildImage(bool pe32_plus, uint32_t slack = 0, uint32_t optional_size = 240,
+                 uint32_t rva = 0x1000) {
   Bytes b(kBlock + kBlockSize + slack);
   const uint32_t rsrc = 0x58 + kBlockSize + slack, dirs = DataDirs(pe32_plus);
   const uint32_t sections = 0x58 + optional_size, magic = pe32_plus ? 0x20B : 0x10B;
@@ -40,13 +41,13 @@ Bytes BuildImage(bool pe32_plus, uint32_t slack = 0, uint32_t optional_size = 24
       // clang-format off
       // {offset, value, width}: DOS, PE and optional headers, the section header
       {0, 0x5A4D, 2}, {0x3C, 0x40, 4}, {0x40, 0x4550, 4}, {0x46, 1, 2}, {0x54, optional_size, 2},
-      {0x58, magic, 2}, {dirs - 4, 16, 4}, {dirs + 16, 0x1000, 4}, {dirs + 20, rsrc, 4},
-      {sections + 8, rsrc, 4}, {sections + 12, 0x1000, 4}, {sections + 16, rsrc, 4},
+      {0x58, magic, 2}, {dirs - 4, 16, 4}, {dirs + 16, rva, 4}, {dirs + 20, rsrc, 4},
+      {sections + 8, rsrc, 4}, {sections + 12, rva, 4}, {sections + 16, rsrc, 4},
       {sections + 20, 0x200, 4},
       // type 16 -> name 1 -> language 0x409 -> data entry -> version block
       {kTypeEntry - 2, 1, 2}, {kTypeEntry, 16, 4}, {kTypeEntry + 4, 0x80000018, 4},
       {kNameEntry - 2, 1, 2}, {kNameEntry, 1, 4}, {kNameEntry + 4, 0x80000030, 4},
-      {0x23E, 1, 2}, {0x240, 0x409, 4}, {0x244, 0x48, 4}, {kDataEntry, 0x1058, 4},
+      {0x23E, 1, 2}, {0x240, 0x409, 4}, {0x244, 0x48, 4}, {kDataEntry, rva + 0x58, 4},
       {kDataEntry + 4, kBlockSize + slack, 4}, {kBlock, kBlockSize, 2}, {kBlock + 2, 52, 2},
       {kBlock + 40, 0xFEEF04BD, 4}, {kBlock + 48, kVersions[0], 4}, {kBlock + 52, kVersions[1], 4},
       {kBlock + 56, kVersions[2], 4}, {kBlock + 60, kVersions[3], 4},
@@ -110,9 +111,10 @@ TEST_F(WinverTest, NonImagesFail) {
   EXPECT_EQ(GetFileVersionInfoSizeA(nullptr, nullptr), 0u);
 }
 
-// Each row builds both image kinds with `slack` bytes after the block and
-// the optional header's size (0: just big enough), patches `width` bytes
-// and expects that block size (0: none). Then every truncation must fail.
+// Each row builds both image kinds with `slack` bytes after the block, the
+// optional header's size (0: just big enough) and the resources' address,
+// patches `width` bytes and expects that block size (0: none). Then every
+// truncation must fail.
 TEST_F(WinverTest, ChecksEveryBound) {
   std::string windows_path = path_;
   std::replace(windows_path.begin(), windows_path.end(), '/', '\\');
@@ -122,12 +124,13 @@ TEST_F(WinverTest, ChecksEveryBound) {
       const char* name;
       uint32_t at, value, width;
       DWORD size = 0;
-      uint32_t slack = 0, optional_size = 240;
+      uint32_t slack = 0, optional_size = 240, rva = 0x1000;
     } cases[] = {
         // clang-format off
         {"intact", 0, 0, 0, kBlockSize}, {"small header", 0, 0, 0, kBlockSize + 8, 8, 0},
         {"largest block", 0, 0, 0, kMaxBlockSize, kMaxBlockSize - kBlockSize},
         {"block too big", 0, 0, 0, 0, kMaxBlockSize - kBlockSize + 1},
+        {"resources at address 0 (none)", 0, 0, 0, 0, 0, 240, 0},
         {"not MZ", 1, 'X', 1}, {"no PE signature", 0x42, 1, 1}, {"unknown magic", 0x58, 0x10C, 2},
         {"PE header past the end", 0x3C, 0xFFFFFFF0, 4}, {"no sections", 0x46, 0, 2},
         {"huge section count", 0x46, 0xFFFF, 2}, {"two data directories", dirs - 4, 2, 4},
@@ -145,7 +148,8 @@ TEST_F(WinverTest, ChecksEveryBound) {
         // clang-format on
     };
     for (const auto& c : cases) {
-      Bytes image = BuildImage(pe32_plus, c.slack, c.optional_size ? c.optional_size : dirs - 64);
+      const uint32_t optional_size = c.optional_size ? c.optional_size : dirs - 64;
+      Bytes image = BuildImage(pe32_plus, c.slack, optional_size, c.rva);
       Put(&image, c.at, c.value, static_cast<int>(c.width));
       Write(image, image.size());
       EXPECT_EQ(Query(windows_path), c.size) << c.name << (pe32_plus ? " (PE32+)" : " (PE32)");

@@ -67,8 +67,7 @@ long long ParseDecimal(std::string_view text, const DecimalSyntax& syntax, bool*
 }
 
 int Atoi(std::string_view text) {
-  const long long value = Atoi64(text);
-  return value > INT_MAX ? INT_MAX : value < INT_MIN ? INT_MIN : static_cast<int>(value);
+  return static_cast<int>(std::clamp<long long>(Atoi64(text), INT_MIN, INT_MAX));
 }
 
 void AppendDecimal(std::string& out, long long value) {

@@ -46,24 +46,28 @@ bool StatFile(const std::string& path, FileStatus& status) {
 }
 
 bool ReadWholeFile(const std::string& path, std::size_t size, std::unique_ptr<char[]>& bytes) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd == -1) return false;
   bytes.reset(new (std::nothrow) char[size]);
+  if (!bytes) {
+    ::close(fd);
+    return false;
+  }
   std::size_t done = 0;
-  while (bytes && done < size) {
+  while (done < size) {
     ssize_t n = ::read(fd, bytes.get() + done, size - done);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;
     done += static_cast<std::size_t>(n);
   }
   ::close(fd);
-  return bytes && done == size;
+  return done == size;
 }
 
 bool ReplaceFile(const std::string& path, const std::string& bytes, const FileTime* modified) {
   const std::string temporary = path + ".tmp";
-  int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
+  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd == -1) return false;
   bool written = WriteAll(fd, bytes);
   if (written && modified != nullptr) {
     struct timespec times[2] = {{0, UTIME_OMIT}, {}};  // access, modification

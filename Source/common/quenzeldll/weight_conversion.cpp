@@ -31,6 +31,7 @@ inline float Single(double x) {
 bool Scalable(float f) { return std::isfinite(f) && f != 0.0f; }
 
 // `k` is 64-bit: the difference or negation of two int factors always fits.
+// A `k` of 0 or less leaves `f` as it is.
 float TimesPowerOfTen(float f, long long k) {
   for (long long i = 0; i < k && Scalable(f); ++i) f = Single(static_cast<double>(f) * 10.0);
   return f;
@@ -114,7 +115,7 @@ bool Run(Step step, float& f, int sourceSF, int targetSF) {
     case Step::kNone:
       return true;
     case Step::kRescale:
-      f = rescale > 0 ? TimesPowerOfTen(f, rescale) : DividedByPowerOfTen(f, -rescale);
+      f = DividedByPowerOfTen(TimesPowerOfTen(f, rescale), -rescale);  // one of them moves
       return true;
     case Step::kToPounds:
       f = Single(static_cast<double>(f) * kPoundsPerKilogram);
@@ -122,11 +123,11 @@ bool Run(Step step, float& f, int sourceSF, int targetSF) {
     case Step::kToKilograms:
       f = Single(static_cast<double>(f) * kKilogramsPerPound);
       return true;
-    case Step::kUnscaleSource:
-      if (sourceSF < 0) f = DividedByPowerOfTen(f, -static_cast<long long>(sourceSF));
+    case Step::kUnscaleSource:  // a positive factor asks for no step
+      f = DividedByPowerOfTen(f, -static_cast<long long>(sourceSF));
       return true;
     case Step::kDecimalTarget:
-      f = toTarget > 0 ? TimesPowerOfTen(f, toTarget) : DividedByPowerOfTen(f, -toTarget);
+      f = DividedByPowerOfTen(TimesPowerOfTen(f, toTarget), -toTarget);
       return true;
     case Step::kScaleUpTarget:
       f = TimesPowerOfTen(f, toTarget);
