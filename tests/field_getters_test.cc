@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <climits>
-
 #include "test_env.h"
 
 namespace {
@@ -11,34 +9,76 @@ namespace {
 using quenzel_test::E;
 using quenzel_test::MakeField;
 
-TEST(FieldGettersTest, Numbers) {
+// Every getter on one stored value. A line beginning with 'N' is a field
+// named "N"; `scale` > 0 converts weights from that scale system (factor
+// -2) to kilograms (factor -3). 'z' and "-" mean untouched.
+TEST(FieldGettersTest, NumbersCharactersAndTexts) {
   struct Row {
     const char* line;
+    int scale;
     const char* value;
-    QuenzelError result;
+    QuenzelError numberResult;
     long long number;
+    QuenzelError charResult;
+    unsigned char c;
+    const char* utf8;
+    const char* codePage;
   };
   const Row rows[] = {
-      {"11 YEAR x 4 0 ", "74", E::kNone, 2074},
-      {"11 YEAR x 4 0 ", "75", E::kNone, 1975},
-      {"11 YEAR x 4 0 ", "-5", E::kNone, 1995},
-      {"11 YEAR x 4 0 2000 2050 ", "99", E::kRangeError, 1999},
-      {"1 NUMERIC x 6 0 1-50 ", "60", E::kRangeError, 60},
-      {"1 NUMERIC x 6 0 1-50 ", "50", E::kNone, 50},
-      {"1 NUMERIC x 6 0 1 50 ", "1", E::kNone, 1},
-      {"1 NUMERIC x 6 0 1 50 ", "51", E::kRangeError, 51},
-      {"1 NUMERIC x 6 0 ", "-0042", E::kNone, -42},
-      {"4 FLAG x 1 N", "\xe9", E::kNone, 0xE9},
-      {"3 STRING x 4", "12", E::kConvertFail, 99},  // the 64-bit getter leaves `out`
+      {"11 YEAR x 4 0 ", 0, "74", E::kNone, 2074, E::kNone, 2074 & 0xFF, "0074", "0074"},
+      {"11 YEAR x 4 0 ", 0, "-5", E::kNone, 1995, E::kNone, 1995 & 0xFF, "00-5", "00-5"},
+      {"11 YEAR x 4 0 2000 2050 ", 0, "99", E::kRangeError, 1999, E::kRangeError, 1999 & 0xFF,
+       "0099", "0099"},
+      {"1 NUMERIC x 6 0 1-50 ", 0, "60", E::kRangeError, 60, E::kRangeError, 60, "000060",
+       "000060"},
+      {"1 NUMERIC x 6 0 1 50 ", 0, "1", E::kNone, 1, E::kNone, 1, "000001", "000001"},
+      {"1 NUMERIC x 6 0 1 50 ", 0, "51", E::kRangeError, 51, E::kRangeError, 51, "000051",
+       "000051"},
+      {"1 NUMERIC x 2 0 ", 0, "489", E::kNone, 489, E::kNone, 0xE9, "489", "489"},
+      {"1 NUMERIC x 6 0 200 400 ", 0, "300", E::kNone, 300, E::kRangeError, 44, "000300", "000300"},
+      {"1 NUMERIC x 6 0 A-Z ", 0, "66", E::kRangeError, 66, E::kRangeError, 'B', "000066",
+       "000066"},
+      {"4 FLAG x 1 N", 0, "", E::kNone, 0, E::kNone, 0, "-", "-"},
+      {"4 FLAG x 1 N", 0, "\xe9x", E::kNone, 0xE9, E::kNone, 0xE9, "\xe9", "\xe9"},
+      {"N4 FLAG name=\"N\" 1 N Y,N", 0, "Q", E::kNone, 'Q', E::kRangeError, 'Q', "Q", "Q"},
+      {"N4 FLAG name=\"N\" 1 N \xe0-\xf0", 0, "\xe9", E::kNone, 0xE9, E::kRangeError, 0xE9, "\xe9",
+       "\xe9"},
+      {"3 STRING x 5", 0, "caf\xc3\xa9", E::kConvertFail, 99, E::kConvertFail, 'z', "caf\xc3\xa9",
+       "caf\xe9 "},
+      {"3 STRING x 5", 0, "AB", E::kConvertFail, 99, E::kConvertFail, 'z', "AB   ", "AB   "},
+      {"3 STRING x 5 #", 0, "AB", E::kConvertFail, 99, E::kConvertFail, 'z', "AB", "AB"},
+      {"3 STRING x 5 INITVALUE= \"x\xe9\"", 0, "", E::kConvertFail, 99, E::kConvertFail, 'z',
+       "x\xe9", "x\xe9"},
+      // Weights convert; the text getter reads the zero-padded text ("00-220" is 0).
+      {"7 WEIGHT x 6 0 ", 2, "220", E::kNone, 998, E::kNone, 998 & 0xFF, "998", "998"},
+      {"7 WEIGHT x 6 0 ", 2, "-220", E::kNone, -997, E::kNone, 0x1B, "0", "0"},
+      {"7 WEIGHT x 6 0 ", 2, "-002200", E::kNone, -9979, E::kNone, 0x05, "-9979", "-9979"},
+      {"7 WEIGHT x 6 0 0 500 ", 2, "220", E::kRangeError, 998, E::kRangeError, 998 & 0xFF, "998",
+       "998"},
+      {"8 NETWEIGHT x 6 0 ", -1, "220", E::kNone, 220, E::kNone, 220, "000220", "000220"},
   };
   for (const Row& r : rows) {
-    CQuenzelField field = MakeField(r.line);
+    const bool named = r.line[0] == 'N';
+    CQuenzelField field = MakeField(r.line + named, named ? "N" : "");
+    if (r.scale != 0)
+      field.SetFieldConversionDetails(true, std::max(r.scale, 0), -2, 1, -3, 0, true, false, false);
     field.m_Value = r.value;
-    field.m_Rejected = "-";
+    field.m_Rejected.clear();
     long long number = 99;
-    EXPECT_EQ(field.GetValue(number), r.result) << r.line << " " << r.value;
+    unsigned char c = 'z';
+    char plain = 'z';
+    std::string utf8 = "-", codePage = "-";
+    EXPECT_EQ(field.GetValue(number), r.numberResult) << r.line << " " << r.value;
+    EXPECT_EQ(field.GetValue(c), r.charResult) << r.line << " " << r.value;
+    EXPECT_EQ(field.GetValueUTF8(plain), r.charResult) << r.line << " " << r.value;
+    EXPECT_EQ(field.GetValueUTF8(utf8), E::kNone) << r.line;
+    EXPECT_EQ(field.GetValue(codePage), E::kNone) << r.line;
     EXPECT_EQ(number, r.number) << r.line << " " << r.value;
-    EXPECT_EQ(field.m_Rejected, r.result == E::kNone ? "-" : r.value) << r.line;
+    EXPECT_EQ(c, r.c) << r.line << " " << r.value;
+    EXPECT_EQ(static_cast<unsigned char>(plain), r.c) << r.line << " " << r.value;
+    EXPECT_EQ(utf8 + "|" + codePage, std::string(r.utf8) + "|" + r.codePage) << r.line;
+    const bool ok = r.numberResult == E::kNone && r.charResult == E::kNone;
+    EXPECT_EQ(field.m_Rejected, ok ? "" : r.value) << r.line << " " << r.value;
   }
   // The narrower getters keep the low bits of a temporary that starts at 0.
   CQuenzelField field = MakeField("1 NUMERIC x 30 0 ");
@@ -46,102 +86,12 @@ TEST(FieldGettersTest, Numbers) {
   int i = -1;
   unsigned short us = 0;
   float f = 0;
-  EXPECT_EQ(field.GetValue(i), E::kNone);
-  EXPECT_EQ(field.GetValueUTF8(us), E::kNone);
+  EXPECT_EQ(field.GetValue(i) == E::kNone && field.GetValueUTF8(us) == E::kNone, true);
   EXPECT_EQ(field.GetValue(f), E::kNone);
   EXPECT_EQ(i * 100000 + us, 500005);
   EXPECT_EQ(f, 1099511627776.0f);
-  CQuenzelField text = MakeField("3 STRING x 4");
-  EXPECT_EQ(text.GetValue(i), E::kConvertFail);
+  EXPECT_EQ(MakeField("3 STRING x 4").GetValue(i), E::kConvertFail);
   EXPECT_EQ(i, 0);
-}
-
-TEST(FieldGettersTest, Characters) {
-  struct Row {
-    const char* line;
-    const char* value;
-    QuenzelError result;
-    unsigned char c;  // 'z' when untouched
-  };
-  const Row rows[] = {
-      {"4 FLAG x 1 N", "", E::kNone, 0},
-      {"4 FLAG x 1 N", "\xe9x", E::kNone, 0xE9},
-      {"N4 FLAG name=\"N\" 1 N Y,N", "Q", E::kRangeError, 'Q'},
-      {"N4 FLAG name=\"N\" 1 N \xe0-\xf0", "\xe9", E::kRangeError, 0xE9},
-      {"1 NUMERIC x 6 0 ", "489", E::kNone, 0xE9},
-      {"1 NUMERIC x 6 0 0 50 ", "65", E::kRangeError, 65},
-      {"1 NUMERIC x 6 0 60 70 ", "65", E::kNone, 65},
-      {"1 NUMERIC x 6 0 200 400 ", "300", E::kRangeError, 44},  // the low byte is checked
-      {"1 NUMERIC x 6 0 A-Z ", "66", E::kRangeError, 'B'},      // as a number, 66 is not listed
-      {"3 STRING x 4", "abc", E::kConvertFail, 'z'},
-  };
-  for (const Row& r : rows) {
-    const bool named = r.line[0] == 'N';
-    CQuenzelField field = MakeField(r.line + named, named ? "N" : "");
-    field.m_Value = r.value;
-    unsigned char c = 'z';
-    EXPECT_EQ(field.GetValue(c), r.result) << r.line << " " << r.value;
-    EXPECT_EQ(c, r.c) << r.line << " " << r.value;
-    char plain = 'z';
-    EXPECT_EQ(field.GetValueUTF8(plain), r.result) << r.line;
-    EXPECT_EQ(static_cast<unsigned char>(plain), r.c) << r.line;
-  }
-}
-
-TEST(FieldGettersTest, Texts) {
-  struct Row {
-    const char* line;
-    const char* value;
-    const char* utf8;
-    const char* codePage;
-  };
-  const Row rows[] = {
-      {"1 NUMERIC x 6 0 ", "42", "000042", "000042"},
-      {"3 STRING x 5", "AB", "AB   ", "AB   "},
-      {"3 STRING x 5 #", "AB", "AB", "AB"},
-      {"3 STRING x 5 INITVALUE= \"x\xe9\"", "", "x\xe9", "x\xe9"},
-      {"3 STRING x 5", "caf\xc3\xa9", "caf\xc3\xa9", "caf\xe9 "},
-      {"4 FLAG x 1 N", "Yes", "Y", "Y"},
-      {"4 FLAG x 1 N", "", "keep", "keep"},
-  };
-  for (const Row& r : rows) {
-    CQuenzelField field = MakeField(r.line);
-    field.m_Value = r.value;
-    std::string utf8 = "keep", codePage = "keep";
-    EXPECT_EQ(field.GetValueUTF8(utf8), E::kNone) << r.line;
-    EXPECT_EQ(field.GetValue(codePage), E::kNone) << r.line;
-    EXPECT_EQ(utf8, r.utf8) << r.line;
-    EXPECT_EQ(codePage, r.codePage) << r.line;
-  }
-}
-
-TEST(FieldGettersTest, WeightsConvertScaleToHost) {
-  struct Row {
-    const char* line;
-    int scaleMS;
-    const char* value;
-    const char* text;
-    QuenzelError result;  // of the number getter
-    long long number;
-  };
-  const Row rows[] = {
-      {"7 WEIGHT x 6 0 ", 2, "220", "998", E::kNone, 998},  // converted weights are not padded
-      {"7 WEIGHT x 6 0 ", 2, "-220", "0", E::kNone, -997},  // the text getter reads "00-220"
-      {"7 WEIGHT x 6 0 ", 2, "-002200", "-9979", E::kNone, -9979},
-      {"8 NETWEIGHT x 6 0 ", 0, "220", "000220", E::kNone, 220},
-      {"7 WEIGHT x 6 0 0 500 ", 2, "220", "998", E::kRangeError, 998},
-  };
-  for (const Row& r : rows) {
-    CQuenzelField field = MakeField(r.line);
-    field.SetFieldConversionDetails(true, r.scaleMS, -2, 1, -3, 0, true, false, false);
-    field.m_Value = r.value;
-    std::string text;
-    long long number = 0;
-    EXPECT_EQ(field.GetValueUTF8(text), E::kNone) << r.line << " " << r.value;
-    EXPECT_EQ(text, r.text) << r.line << " " << r.value;
-    EXPECT_EQ(field.GetValue(number), r.result) << r.line << " " << r.value;
-    EXPECT_EQ(number, r.number) << r.line << " " << r.value;
-  }
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <stdexcept>
 
 #include "test_env.h"
@@ -12,54 +11,63 @@ namespace {
 using quenzel_test::E;
 using quenzel_test::MakeField;
 
-class FieldSettersTest : public quenzel_test::QuenzelEnvTest {
- protected:
-  void DefaultDataMode(bool on) {
-    WriteRegistry({{quenzel_test::kQuenzelKey, "DEFAULTDATAMODE", on ? "1" : "0"}});
-  }
-};
+class FieldSettersTest : public quenzel_test::QuenzelEnvTest {};
 
+// SetValueUTF8 of `text`. A line beginning with 'N' is a field named "N";
+// `mode` 1 switches the default-data mode on; `scale` > 0 converts weights
+// from kilograms (factor -3) to that scale system (factor -2), and a scale
+// of -1 switches conversion on without a scale system.
 TEST_F(FieldSettersTest, FromText) {
   struct Row {
-    bool mode;         // default-data mode
-    const char* line;  // the field's definition; a field named "N" when it begins with 'N'
-    const char* text;  // given to SetValueUTF8
+    int mode, scale;
+    const char* line;
+    const char* text;
     QuenzelError result;
     const char* value;     // m_Value afterwards
     const char* rejected;  // m_Rejected afterwards
   };
   const Row rows[] = {
-      {false, "1 NUMERIC x 6 0 ", "007", E::kNone, "7", "-"},
-      {false, "1 NUMERIC x 6 0 ", "12a", E::kInvalidNumeric, "0", "12a"},
-      {false, "1 NUMERIC x 6 0 ", "", E::kInvalidNumeric, "0", ""},
-      {false, "1 NUMERIC x 30 0 ", "99999999999999999999", E::kInvalidNumeric, "0",
+      {0, 0, "1 NUMERIC x 6 0 ", "007", E::kNone, "7", "-"},
+      {0, 0, "1 NUMERIC x 6 0 ", "12a", E::kInvalidNumeric, "0", "12a"},
+      {0, 0, "1 NUMERIC x 6 0 ", "", E::kInvalidNumeric, "0", ""},
+      {0, 0, "1 NUMERIC x 30 0 ", "99999999999999999999", E::kInvalidNumeric, "0",
        "99999999999999999999"},
-      {false, "1 NUMERIC x 3 0 ", "12345", E::kLengthError, "12345", "12345"},
+      {0, 0, "1 NUMERIC x 3 0 ", "12345", E::kLengthError, "12345", "12345"},
       // Bounds apply only when minimum and maximum differ; outside reads "Length Error".
-      {false, "1 NUMERIC x 6 0 1 100 ", "0", E::kLengthError, "0", "0"},
-      {false, "1 NUMERIC x 6 0 1 100 ", "101", E::kLengthError, "101", "101"},
-      {false, "1 NUMERIC x 6 0 5 ", "0", E::kNone, "0", "-"},
-      {false, "1 NUMERIC x 2 0 1-9 ", "123", E::kRangeError, "123", "123"},
+      {0, 0, "1 NUMERIC x 6 0 1 100 ", "0", E::kLengthError, "0", "0"},
+      {0, 0, "1 NUMERIC x 6 0 1 100 ", "101", E::kLengthError, "101", "101"},
+      {0, 0, "1 NUMERIC x 6 0 5 ", "0", E::kNone, "0", "-"},
+      {0, 0, "1 NUMERIC x 2 0 1-9 ", "123", E::kRangeError, "123", "123"},
       // Default-data mode substitutes, except for keys and for the width check.
-      {true, "1 NUMERIC x 6 7 1 100 ", "0", E::kRangeWarning, "7", "0:7"},
-      {true, "1 NUMERIC x 3 7 1-5 ", "-5000", E::kRangeWarning, "7", "-5000:7"},
-      {true, "1 NUMERIC x 2 7 ", "123", E::kLengthError, "123", "123"},
-      {true, "1 NUMERIC x 6 7 KEYPOS = F1 1 100 ", "0", E::kLengthError, "0", "-"},
-      {true, "1 NUMERIC x 6 7 KEYPOS = F1 1-5 ", "9", E::kRangeError, "9", "9"},
-      {true, "4 FLAG x 1 N Y N", "X", E::kRangeWarning, "N", "X:N"},
-      {true, "4 FLAG x 1 N Y N", "", E::kRangeWarning, "N", ":N"},
+      {1, 0, "1 NUMERIC x 6 7 1 100 ", "0", E::kRangeWarning, "7", "0:7"},
+      {1, 0, "1 NUMERIC x 3 7 1-5 ", "-5000", E::kRangeWarning, "7", "-5000:7"},
+      {1, 0, "1 NUMERIC x 2 7 ", "123", E::kLengthError, "123", "123"},
+      {1, 0, "1 NUMERIC x 6 7 KEYPOS = F1 1 100 ", "0", E::kLengthError, "0", "-"},
+      {1, 0, "1 NUMERIC x 6 7 KEYPOS = F1 1-5 ", "9", E::kRangeError, "9", "9"},
+      {1, 0, "4 FLAG x 1 N Y N", "X", E::kRangeWarning, "N", "X:N"},
+      {1, 0, "4 FLAG x 1 N Y N", "", E::kRangeWarning, "N", ":N"},
       // Single characters: the first byte, bytes 0 to 9 as digits.
-      {false, "4 FLAG x 1 N Y N", "Yes", E::kNone, "Y", "-"},
-      {false, "4 FLAG x 1 N Y N", "X", E::kRangeError, "X", "X"},
-      {false, "4 FLAG x 1 N Y N", "", E::kRangeError, "N", "N"},
-      {false, "4 FLAG x 1 N", "\x0a", E::kNone, "\n", "-"},
-      {false, "N6 PRICEBASE name=\"N\" 1 0 0-5", "\x03", E::kNone, "3", "-"},
-      {false, "N6 FONT name=\"N\" 1 A a-c", "D", E::kRangeError, "D", "D"},  // read as A-C
+      {0, 0, "4 FLAG x 1 N Y N", "Yes", E::kNone, "Y", "-"},
+      {0, 0, "4 FLAG x 1 N Y N", "X", E::kRangeError, "X", "X"},
+      {0, 0, "4 FLAG x 1 N Y N", "", E::kRangeError, "N", "N"},
+      {0, 0, "4 FLAG x 1 N", "\x0a", E::kNone, "\n", "-"},
+      {0, 0, "N6 PRICEBASE name=\"N\" 1 0 0-5", "\x03", E::kNone, "3", "-"},
+      // Weights: bounds and list are checked again on the converted value.
+      {0, 2, "7 WEIGHT x 6 0 ", "1000", E::kNone, "220", "-"},
+      {0, 2, "1 NUMERIC x 6 0 ", "1000", E::kNone, "1000", "-"},
+      {0, -1, "8 NETWEIGHT x 6 0 ", "1000", E::kNone, "1000", "-"},
+      {0, 2, "9 WEIGHTHIRES x 6 0 ", "-1000", E::kNone, "-00220", "-"},
+      {0, 2, "7 WEIGHT x 6 0 0 250 ", "2000", E::kRangeError, "441", "2000"},
+      {0, 2, "7 WEIGHT x 6 0 1-300 ", "1000", E::kNone, "220", "1000"},
+      {0, 7, "7 WEIGHT x 2 0 ", "123", E::kConvertFail, "123", "123"},
+      {1, 2, "7 WEIGHT x 6 9 500 2500 ", "2000", E::kRangeWarning, "9", "2000:9"},
   };
   for (const Row& r : rows) {
-    DefaultDataMode(r.mode);
+    WriteRegistry({{quenzel_test::kQuenzelKey, "DEFAULTDATAMODE", r.mode ? "1" : "0"}});
     const bool named = r.line[0] == 'N';
     CQuenzelField field = MakeField(r.line + named, named ? "N" : "");
+    if (r.scale != 0)
+      field.SetFieldConversionDetails(true, std::max(r.scale, 0), -2, 1, -3, 0, true, false, false);
     field.m_Rejected = "-";
     EXPECT_EQ(field.SetValueUTF8(r.text, false), r.result) << r.line << " <- " << r.text;
     EXPECT_EQ(field.m_Value, r.value) << r.line << " <- " << r.text;
@@ -67,6 +75,12 @@ TEST_F(FieldSettersTest, FromText) {
   }
   CQuenzelField send = MakeField("1 NUMERIC x 6 7 1 100 ", "", true);  // SEND never substitutes
   EXPECT_EQ(send.SetValueUTF8("0", false), E::kLengthError);
+  CQuenzelField off = MakeField("7 WEIGHT x 6 0 ");  // the switch, then the field's own flag
+  off.SetFieldConversionDetails(false, 2, -2, 1, -3, 0, true, false, false);
+  off.SetValueUTF8("1000", false);
+  off.SetFieldConversionDetails(true, 2, -2, 1, -3, 0, false, false, false);
+  EXPECT_EQ(off.SetValueUTF8("1000", false), E::kNone);
+  EXPECT_EQ(off.m_Value, "1000");
 }
 
 TEST_F(FieldSettersTest, TextPrivateAndCodePages) {
@@ -80,7 +94,6 @@ TEST_F(FieldSettersTest, TextPrivateAndCodePages) {
   CQuenzelField flag = MakeField("4 FLAG x 1 N Y N");
   EXPECT_THROW(flag.SetValue("", false), std::out_of_range);
   EXPECT_EQ(flag.m_Value, "N");
-
   for (const char* line :
        {"1 NUMERIC x 6 0 PRIVATE 1-9", "4 FLAG x 1 N PRIVATE", "3 STRING x 4 PRIVATE"}) {
     CQuenzelField field = MakeField(line);
@@ -92,10 +105,9 @@ TEST_F(FieldSettersTest, TextPrivateAndCodePages) {
     EXPECT_EQ(field.SetValueUTF8("5", true), E::kNone) << line;
     EXPECT_EQ(field.SetValue(static_cast<unsigned char>('6'), true), E::kNone) << line;
     EXPECT_EQ(field.m_Value, line[0] == '1' ? before : line[0] == '4' ? "6" : "5") << line;
+    EXPECT_EQ(field.SetValue(8LL, true), E::kNone) << line;
+    EXPECT_EQ(field.m_Value, "8") << line;
   }
-  CQuenzelField hidden = MakeField("1 NUMERIC x 6 0 PRIVATE 0-999");
-  EXPECT_EQ(hidden.SetValue(5LL, true), E::kNone);
-  EXPECT_EQ(hidden.m_Value, "5");
 }
 
 // Calls the typed setter `kind` names with `v` converted to its type.
@@ -143,41 +155,6 @@ TEST_F(FieldSettersTest, TypedSetters) {
     EXPECT_EQ(SetTyped(field, r.kind, r.v), r.result) << r.line << " " << r.kind << r.v;
     EXPECT_EQ(field.m_Value, r.value) << r.line << " " << r.kind << r.v;
   }
-}
-
-TEST_F(FieldSettersTest, WeightsConvertHostToScale) {
-  struct Row {
-    const char* line;
-    bool on, convertField;
-    int scaleMS;
-    const char* text;
-    QuenzelError result;
-    const char* value;
-  };
-  const Row rows[] = {
-      {"7 WEIGHT x 6 0 ", true, true, 2, "1000", E::kNone, "220"},
-      {"7 WEIGHT x 6 0 ", false, true, 2, "1000", E::kNone, "1000"},
-      {"7 WEIGHT x 6 0 ", true, false, 2, "1000", E::kNone, "1000"},
-      {"1 NUMERIC x 6 0 ", true, true, 2, "1000", E::kNone, "1000"},
-      {"8 NETWEIGHT x 6 0 ", true, true, 0, "1000", E::kNone, "1000"},
-      {"9 WEIGHTHIRES x 6 0 ", true, true, 2, "-1000", E::kNone, "-00220"},
-      // Bounds and list are checked again on the converted value.
-      {"7 WEIGHT x 6 0 0 250 ", true, true, 2, "2000", E::kRangeError, "441"},
-      {"7 WEIGHT x 6 0 1-300 ", true, true, 2, "1000", E::kNone, "220"},
-      {"7 WEIGHT x 2 0 ", true, true, 7, "123", E::kConvertFail, "123"},
-  };
-  for (const Row& r : rows) {
-    CQuenzelField field = MakeField(r.line);
-    field.SetFieldConversionDetails(r.on, r.scaleMS, -2, 1, -3, 0, r.convertField, false, false);
-    EXPECT_EQ(field.SetValueUTF8(r.text, false), r.result) << r.line << " on=" << r.on;
-    EXPECT_EQ(field.m_Value, r.value) << r.line << " on=" << r.on;
-  }
-  DefaultDataMode(true);
-  CQuenzelField bounded = MakeField("7 WEIGHT x 6 9 0 250 ");
-  bounded.SetFieldConversionDetails(true, 2, -3, 1, -3, 0, true, false, false);
-  EXPECT_EQ(bounded.SetValueUTF8("200", false), E::kRangeWarning) << "441 pounds is too much";
-  EXPECT_EQ(bounded.m_Value, "9");
-  EXPECT_EQ(bounded.m_Rejected, "200:9");
 }
 
 }  // namespace

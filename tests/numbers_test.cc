@@ -42,6 +42,7 @@ TEST(NumbersTest, RuntimeAndSetterReadings) {
             7)
       << "a zero byte ends the text";
   EXPECT_EQ(Atoi64(std::string(100000, '0') + "5"), 5);
+  EXPECT_EQ(Atoi64(std::string(70, '1')), LLONG_MAX);
 }
 
 TEST(NumbersTest, DigitsAndFormatting) {
