@@ -55,72 +55,63 @@ TEST_F(DefinitionReaderTest, BlocksAndFieldLines) {
   EXPECT_EQ(record.FindField(1), nullptr) << "reading builds no indexes";
 }
 
+// The last audit entry of each failure, its fields joined by '|' after the
+// source, with '@' for the definition's path.
 TEST_F(DefinitionReaderTest, FailuresWithTheirPlaces) {
   AuditOn();
+  ::mkdir((dir() + "/zqapi/sub").c_str(), 0755);
   struct Row {
+    const char* file;
     std::string content;
     ReadErrorKind kind;
-    std::vector<std::string> values;  // of the read-error entry; empty: no entry
+    int line;  // -1: a file-level failure has no line
+    const char* entry;
   };
   const Row rows[] = {
-      {"#ABC SEND\n", ReadErrorKind::kBadHeader, {"1", "1"}},
-      {"\n\n#-12 SEND\n", ReadErrorKind::kBadHeader, {"3", "1"}},
-      {"#12\n", ReadErrorKind::kBadAction, {}},
-      {"#12 SEND\n0 STRING x 4\n", ReadErrorKind::kBadField, {"12", "0", "2", "1"}},
-      {"#12 SEND\nname=\"77\" x\n", ReadErrorKind::kBadField, {"12", "77", "2", "1"}},
-      {"#12 SEND\n3 STRING name=\"D\" 24 PRIVATE stray\n",
-       ReadErrorKind::kBadField,
-       {"12", "3", "2", "6"}},
-      {"#12 SEND\n3 STRING x 4 " + std::string(1990, ' ') + "x\n",
-       ReadErrorKind::kBadField,
-       {"12", "0", "3", "1"}},  // the second piece of a long line is no field line
-      {"#12 SEND\n1 NUMERIC x 4 0 1-9\n#13 SEND\n7 BOGUS x 4\n#14 SEND\n",
-       ReadErrorKind::kBadField,
-       {"13", "7", "4", "2"}},
+      {"d", "#ABC SEND\n", ReadErrorKind::kBadHeader, 1,
+       "997|Quenzel Read Error|@|1|1|CQuenzelRecord::Read()"},
+      {"d", "\n\n#-12 SEND\n", ReadErrorKind::kBadHeader, 3,
+       "997|Quenzel Read Error|@|3|1|CQuenzelRecord::Read()"},
+      {"d", "#12\n", ReadErrorKind::kBadAction, 1, "996|@|@|CQuenzelFile::Read()"},
+      {"d", "#12 SEND\n0 STRING x 4\n", ReadErrorKind::kBadField, 2,
+       "997|Quenzel Read Error|@|12|0|2|1|CQuenzelRecord::Read()"},
+      {"d", "#12 SEND\nname=\"77\" x\n", ReadErrorKind::kBadField, 2,
+       "997|Quenzel Read Error|@|12|77|2|1|CQuenzelRecord::Read()"},
+      {"d", "#12 SEND\n3 STRING name=\"D\" 24 PRIVATE stray\n", ReadErrorKind::kBadField, 2,
+       "997|Quenzel Read Error|@|12|3|2|6|CQuenzelRecord::Read()"},
+      {"d", "#12 SEND\n3 STRING x 4 " + std::string(1990, ' ') + "x\n", ReadErrorKind::kBadField, 3,
+       "997|Quenzel Read Error|@|12|0|3|1|CQuenzelRecord::Read()"},  // the second piece of a long
+                                                                     // line is no field line
+      {"d", "#12 SEND\n1 NUMERIC x 4 0 1-9\n#13 SEND\n7 BOGUS x 4\n#14 SEND\n",
+       ReadErrorKind::kBadField, 4, "997|Quenzel Read Error|@|13|7|4|2|CQuenzelRecord::Read()"},
+      {"d", "\xFF\xFE#12 SEND\n", ReadErrorKind::kUnicode, -1,
+       "996|File is unicode|@|CQuenzelFile::Read()"},
+      {"d", "\xFE\xFF", ReadErrorKind::kUnicode, -1, "996|File is unicode|@|CQuenzelFile::Read()"},
+      {"absent", "", ReadErrorKind::kOpenFailed, -1,
+       "996|Quenzel.dll failed to open @|CQuenzelFile::Read()"},
+      {"sub", "", ReadErrorKind::kOpenFailed, -1,
+       "996|Quenzel.dll failed to open @|CQuenzelFile::Read()"},
   };
-  const std::string path = DefinitionPath("defs.txt");
   for (const Row& r : rows) {
+    if (!r.content.empty()) WriteDefinition(r.file, r.content);
     CQuenzelFile fresh;
-    EXPECT_FALSE(fresh.Initialise(WriteDefinition("defs.txt", r.content), "CASE", nullptr, ""));
+    EXPECT_FALSE(fresh.Initialise(r.file, "CASE", nullptr, "")) << r.content;
     const QuenzelReadError error = QuenzelLastReadError();
+    const std::string path = DefinitionPath(r.file);
     EXPECT_EQ(error.kind, r.kind) << r.content;
     EXPECT_EQ(error.definitionPath, path);
-    auto entries = LogEntries("CASE");
+    EXPECT_EQ(r.line < 0 ? -1 : error.line, r.line) << r.content;
+    std::string entry, expected = r.entry;
+    const auto entries = LogEntries("CASE");
+    for (const std::string& part : entries.back()) entry += part + "|";
     ::remove((dir() + "/logs/CASE.log").c_str());
-    ASSERT_EQ(entries.size(), r.values.empty() ? 1u : 2u) << r.content;
-    if (r.values.empty()) continue;
-    std::vector<std::string> expected = {"quenzel", "997", "Quenzel Read Error", path};
-    expected.insert(expected.end(), r.values.begin(), r.values.end());
-    expected.push_back("CQuenzelRecord::Read()");
-    EXPECT_EQ(entries[1], expected) << r.content;
-    EXPECT_EQ(std::to_string(error.line), r.values[r.values.size() - 2]) << r.content;
+    for (std::size_t at = expected.find('@'); at != std::string::npos; at = expected.find('@'))
+      expected.replace(at, 1, path);
+    EXPECT_EQ(entry, "quenzel|" + expected + "|") << r.content;
   }
   EXPECT_FALSE(Load(rows[7].content));
   EXPECT_NE(catalogue.GetRecord(12), nullptr) << "blocks before a failing one stay";
   EXPECT_EQ(catalogue.GetRecord(14), nullptr);
-}
-
-TEST_F(DefinitionReaderTest, RefusedFiles) {
-  AuditOn();
-  const std::string path = DefinitionPath("defs.txt");
-  for (const char* bom : {"\xFF\xFE", "\xFE\xFF"})
-    EXPECT_FALSE(Load(std::string(bom) + "#12 SEND\n", "U"));
-  auto entries = LogEntries("U");
-  ASSERT_EQ(entries.size(), 4u);
-  EXPECT_EQ(entries[1], (std::vector<std::string>{"quenzel", "996", "File is unicode", path,
-                                                  "CQuenzelFile::Read()"}));
-  EXPECT_EQ(QuenzelLastReadError().kind, ReadErrorKind::kUnicode);
-
-  EXPECT_FALSE(catalogue.Initialise("absent.txt", "M", nullptr, ""));
-  entries = LogEntries("M");
-  ASSERT_EQ(entries.size(), 2u);
-  EXPECT_EQ(entries[1],
-            (std::vector<std::string>{"quenzel", "996",
-                                      "Quenzel.dll failed to open " + DefinitionPath("absent.txt"),
-                                      "CQuenzelFile::Read()"}));
-  ::mkdir((dir() + "/zqapi/sub").c_str(), 0755);
-  EXPECT_FALSE(catalogue.Initialise("sub", "", nullptr, ""));
-  EXPECT_EQ(QuenzelLastReadError().kind, ReadErrorKind::kOpenFailed);
 }
 
 }  // namespace
