@@ -2,14 +2,12 @@
 
 #include <gtest/gtest.h>
 
-namespace quenzel {
-namespace detail {
+namespace quenzel::detail {
 namespace {
 
 TEST(Base64Test, DecodeAndEncode) {
   struct Row {
-    std::string text;
-    std::string bytes;
+    std::string text, bytes;
   };
   const Row rows[] = {
       {"R0lG", "GIF"},     {"QUI=", "AB"}, {"QQ==", "A"}, {"Pz8+", "?\?>"},  // +
@@ -28,5 +26,4 @@ TEST(Base64Test, DecodeAndEncode) {
 }
 
 }  // namespace
-}  // namespace detail
-}  // namespace quenzel
+}  // namespace quenzel::detail

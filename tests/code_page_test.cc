@@ -2,15 +2,13 @@
 
 #include <gtest/gtest.h>
 
-namespace quenzel {
-namespace detail {
+namespace quenzel::detail {
 namespace {
 
 TEST(CodePageTest, Conversions) {
   struct Row {
     const char* page;
-    std::string codePageText;
-    std::string utf8;
+    std::string codePageText, utf8;
   };
   const Row rows[] = {
       {"cp-1252", "\xe9", "\xc3\xa9"},
@@ -31,5 +29,4 @@ TEST(CodePageTest, Conversions) {
 }
 
 }  // namespace
-}  // namespace detail
-}  // namespace quenzel
+}  // namespace quenzel::detail

@@ -6,10 +6,7 @@
 
 namespace {
 
-using quenzel_test::E;
-using quenzel_test::MakeField;
-using quenzel_test::MakeRecord;
-using quenzel_test::Written;
+using namespace quenzel_test;
 
 const char* const kItem =
     "12 SEARCH table:action \"ITEM\"\n1 NUMERIC name=\"PLU\" 6 0 KEYPOS = \"F1\" 1-999999\n"
@@ -27,9 +24,7 @@ const char* const kIngredients9 =  // record 9 counts from 9740 on
 
 TEST(DataRecordTest, FieldElements) {
   struct Row {
-    const char* line;
-    const char* value;
-    const char* written;
+    const char *line, *value, *written;
   };
   const Row rows[] = {
       {"12 STRING x 5 #", "a \"b\"\nc", "12 7 \"a \"b\"\nc\" "},
@@ -64,7 +59,7 @@ TEST(DataRecordTest, FieldElements) {
   EXPECT_EQ(hex.str(), "c 1 4 \"4711\" 4 1 \"Y\" 0 ");
 }
 
-class DataRecordTestEnv : public quenzel_test::QuenzelEnvTest {};
+class DataRecordTestEnv : public QuenzelEnvTest {};
 
 // Reads `data` into a record of `block`: whether the read succeeded, the
 // values of all fields and the price-base, unit-of-measure and range-warning
@@ -75,8 +70,7 @@ TEST_F(DataRecordTestEnv, Reader) {
     bool mode;  // default-data mode
     std::string data;
     bool ok;
-    const char* state;
-    const char* rest;
+    const char *state, *rest;
   };
   const Row rows[] = {
       {kItem, false, "12 3 4 \"abcd\" 0 trailing", true, "0|abcd|N|9||1||000", "trailing"},
@@ -111,7 +105,7 @@ TEST_F(DataRecordTestEnv, Reader) {
        ""},
   };
   for (const Row& r : rows) {
-    WriteRegistry({{quenzel_test::kQuenzelKey, "DEFAULTDATAMODE", r.mode ? "1" : "0"}});
+    WriteRegistry({{kQuenzelKey, "DEFAULTDATAMODE", r.mode ? "1" : "0"}});
     CQuenzelRecord record = MakeRecord(r.block);
     std::istringstream in(r.data);
     in >> record;

@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -14,7 +13,7 @@ namespace {
 
 using quenzel::detail::LoadCache;
 using quenzel::detail::SaveCache;
-using quenzel_test::ReadFile;
+using namespace quenzel_test;
 
 const char* const kDefinition =
     "#12 SEND table:action \"ITEM\"\n"
@@ -44,16 +43,14 @@ std::string Describe(const CQuenzelFile& catalogue) {
   return out.str();
 }
 
-class DefinitionCacheTest : public quenzel_test::QuenzelEnvTest {
+class DefinitionCacheTest : public QuenzelEnvTest {
  protected:
   void SetUp() override {
     QuenzelEnvTest::SetUp();
     CacheSwitch(true);
     Replace(kDefinition, 0);
   }
-  void CacheSwitch(bool on) {
-    WriteRegistry({{quenzel_test::kEnvironmentKey, "CacheFiles", on ? "on" : "off"}});
-  }
+  void CacheSwitch(bool on) { WriteRegistry({{kEnvironmentKey, "CacheFiles", on ? "on" : "off"}}); }
   std::string Source() const { return dir() + "/zqapi/defs.txt"; }
   std::string Cache() const { return Source() + ".cache"; }
   std::string Base() const { return DefinitionPath("defs.txt"); }
@@ -138,8 +135,7 @@ TEST_F(DefinitionCacheTest, ByteLayout) {
 
 TEST_F(DefinitionCacheTest, UsedWhileCurrent) {
   struct Row {
-    const char* what;
-    const char* text;           // the new definition; null: removed
+    const char *what, *text;    // the new definition; null: removed
     long seconds, nanoseconds;  // its time after the original's
     bool ok, fromCache;         // Initialise's result; the original catalogue from the cache
   };
@@ -184,10 +180,10 @@ TEST_F(DefinitionCacheTest, DamagedCachesLoadWholeOrNotAtAll) {
   for (const std::string& damaged :
        {valid.substr(0, 3), valid.substr(0, valid.size() - 1), valid + "x", with(0, valid[0] + 1),
         with(4, valid[4] - 1), with(count + 3, '\x7f'), with(count + 7, '\xff')}) {
-    quenzel_test::WriteFile(Cache(), damaged);
+    WriteFile(Cache(), damaged);
     EXPECT_EQ(Load(), std::make_pair(true, fallback)) << damaged.size();
   }
-  quenzel_test::WriteFile(Cache(), with(valid.find("New item"), 'M'));
+  WriteFile(Cache(), with(valid.find("New item"), 'M'));
   EXPECT_NE(Load().second.find("Mew item"), std::string::npos) << "consistent: loads whole";
 }
 
@@ -202,18 +198,17 @@ TEST_F(DefinitionCacheTest, FailedWriteKeepsTheOldCache) {
   EXPECT_EQ(ReadFile(Cache()), oldCache);
   ::rmdir((Cache() + ".tmp").c_str());
   // A write that stops part-way (a file size limit) removes its temporary file.
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    struct rlimit size = {4096, 4096};
-    std::signal(SIGXFSZ, SIG_IGN);
-    std::string many;
-    for (int n = 100; n < 400; ++n) many += "#" + std::to_string(n) + " SEND\n";
-    Replace(many, 20);
-    ::_exit(::setrlimit(RLIMIT_FSIZE, &size) == 0 && Load().first ? 0 : 1);
-  }
-  int status = -1;
-  ::waitpid(pid, &status, 0);
-  EXPECT_EQ(status, 0);
+  struct rlimit old, size;
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+  size = {4096, old.rlim_max};  // the soft limit only, so that it can be lifted again
+  std::signal(SIGXFSZ, SIG_IGN);
+  std::string many;
+  for (int n = 100; n < 400; ++n) many += "#" + std::to_string(n) + " SEND\n";
+  Replace(many, 20);
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &size), 0);
+  const bool loaded = Load().first;
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  EXPECT_TRUE(loaded);
   EXPECT_EQ(ReadFile(Cache()), oldCache);
   EXPECT_NE(::access((Cache() + ".tmp").c_str(), F_OK), 0);
 }

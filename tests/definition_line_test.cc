@@ -4,16 +4,14 @@
 
 #include "test_env.h"
 
-namespace quenzel {
-namespace detail {
+namespace quenzel::detail {
 namespace {
 
-using quenzel_test::Describe;
+using namespace quenzel_test;
 
 TEST(DefinitionLineTest, FieldLines) {
   struct Row {
-    const char* line;
-    const char* name;  // the field name the record reader hands over
+    const char *line, *name;  // the field name the record reader hands over
     bool ok;
     const char* description;  // of the field after parsing; "" for a blank line
   };
@@ -73,8 +71,7 @@ TEST(DefinitionLineTest, HeaderLinesAndRawScans) {
   struct Row {
     const char* line;
     HeaderResult result;
-    int number;
-    int action;
+    int number, action;
     const char* name;
   };
   const Row rows[] = {
@@ -123,5 +120,4 @@ TEST(DefinitionLineTest, TypeClasses) {
 }
 
 }  // namespace
-}  // namespace detail
-}  // namespace quenzel
+}  // namespace quenzel::detail

@@ -6,9 +6,9 @@
 
 namespace {
 
-using quenzel_test::kEnvironmentKey;
+using namespace quenzel_test;
 
-class DefinitionReaderTest : public quenzel_test::QuenzelEnvTest {
+class DefinitionReaderTest : public QuenzelEnvTest {
  protected:
   void AuditOn() {
     WriteRegistry({{"SOFTWARE\\TORVANHOLME\\DRIVER\\quenzel", "AUDITLOG", "on"},

@@ -6,8 +6,7 @@
 
 namespace {
 
-using quenzel_test::E;
-using quenzel_test::MakeField;
+using namespace quenzel_test;
 
 // Every getter on one stored value. A line beginning with 'N' is a field
 // named "N"; `scale` > 0 converts weights from that scale system (factor
@@ -21,8 +20,7 @@ TEST(FieldGettersTest, NumbersCharactersAndTexts) {
     long long number;
     QuenzelError charResult;
     unsigned char c;
-    const char* utf8;
-    const char* codePage;
+    const char *utf8, *codePage;
   };
   const Row rows[] = {
       {"11 YEAR x 4 0 ", 0, "74", E::kNone, 2074, E::kNone, 2074 & 0xFF, "0074", "0074"},

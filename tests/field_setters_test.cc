@@ -8,10 +8,9 @@
 
 namespace {
 
-using quenzel_test::E;
-using quenzel_test::MakeField;
+using namespace quenzel_test;
 
-class FieldSettersTest : public quenzel_test::QuenzelEnvTest {};
+class FieldSettersTest : public QuenzelEnvTest {};
 
 // SetValueUTF8 of `text`. A line beginning with 'N' is a field named "N";
 // `mode` 1 switches the default-data mode on; `scale` > 0 converts weights
@@ -20,11 +19,9 @@ class FieldSettersTest : public quenzel_test::QuenzelEnvTest {};
 TEST_F(FieldSettersTest, FromText) {
   struct Row {
     int mode, scale;
-    const char* line;
-    const char* text;
+    const char *line, *text;
     QuenzelError result;
-    const char* value;     // m_Value afterwards
-    const char* rejected;  // m_Rejected afterwards
+    const char *value, *rejected;  // m_Value afterwards; m_Rejected afterwards
   };
   const Row rows[] = {
       {0, 0, "1 NUMERIC x 6 0 ", "007", E::kNone, "7", "-"},
@@ -63,7 +60,7 @@ TEST_F(FieldSettersTest, FromText) {
       {1, 2, "7 WEIGHT x 6 9 500 2500 ", "2000", E::kRangeWarning, "9", "2000:9"},
   };
   for (const Row& r : rows) {
-    WriteRegistry({{quenzel_test::kQuenzelKey, "DEFAULTDATAMODE", r.mode ? "1" : "0"}});
+    WriteRegistry({{kQuenzelKey, "DEFAULTDATAMODE", r.mode ? "1" : "0"}});
     const bool named = r.line[0] == 'N';
     CQuenzelField field = MakeField(r.line + named, named ? "N" : "");
     if (r.scale != 0)

@@ -4,8 +4,7 @@
 
 #include <vector>
 
-namespace quenzel {
-namespace detail {
+namespace quenzel::detail {
 namespace {
 
 TEST(LineReaderTest, PiecesBreaksAndZeroBytes) {
@@ -31,5 +30,4 @@ TEST(LineReaderTest, PiecesBreaksAndZeroBytes) {
 }
 
 }  // namespace
-}  // namespace detail
-}  // namespace quenzel
+}  // namespace quenzel::detail

@@ -6,15 +6,14 @@
 
 namespace {
 
-using quenzel_test::kSystemKey;
-using quenzel_test::MakeRecord;
+using namespace quenzel_test;
 
 const char* const kItem =
     "12 SEND table:action \"ITEM\"\n6 PRICEBASE name=\"PB\" 1 0 0,1\n"
     "7 WEIGHT name=\"TARE\" 6 0 0-999999\n8 UOM name=\"UOM\" 1 1 0,1\n"
     "9 NETWEIGHT name=\"NET\" 6 0 0-999999\n10 WEIGHTHIRES name=\"HIRES\" 7 0 0-9999999\n";
 
-class MeasurementTest : public quenzel_test::QuenzelEnvTest {
+class MeasurementTest : public QuenzelEnvTest {
  protected:
   // The catalogue's record of `block`, with the scale's settings of the registry.
   CQuenzelRecord Read(const std::string& block) {
@@ -27,8 +26,7 @@ class MeasurementTest : public quenzel_test::QuenzelEnvTest {
 
 TEST_F(MeasurementTest, HostAndScaleAgree) {
   struct Row {
-    const char* value;  // a registry setting of the scale
-    const char* text;
+    const char *value, *text;  // a registry setting of the scale
     bool highResolution, conversionOn;
   };
   const Row rows[] = {
@@ -99,8 +97,7 @@ TEST_F(MeasurementTest, HandOverBySite) {
     record.DriverSetFieldWeightDetails(6, 3, -2);  // another field's units stay its own
     record.DriverSetRecordWeightDetails(1, -3, false, false, true);
     std::istringstream data("12 " + std::to_string(r.field) + " 1 \"5\" 0 ");
-    r.reading ? static_cast<void>(data >> record)
-              : static_cast<void>(quenzel_test::Written(record));
+    r.reading ? static_cast<void>(data >> record) : static_cast<void>(Written(record));
     const CQuenzelField& f = *record.FindField(r.field);
     EXPECT_EQ(f.m_ScaleMS * 10 + f.m_ScaleSF, r.scaleMS * 10 + r.scaleSF)
         << r.action << " " << r.field << " read=" << r.reading;

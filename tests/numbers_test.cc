@@ -4,8 +4,7 @@
 
 #include <climits>
 
-namespace quenzel {
-namespace detail {
+namespace quenzel::detail {
 namespace {
 
 TEST(NumbersTest, RuntimeAndSetterReadings) {
@@ -56,5 +55,4 @@ TEST(NumbersTest, DigitsAndFormatting) {
 }
 
 }  // namespace
-}  // namespace detail
-}  // namespace quenzel
+}  // namespace quenzel::detail

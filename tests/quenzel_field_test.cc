@@ -6,7 +6,7 @@
 
 namespace {
 
-using quenzel_test::MakeField;
+using namespace quenzel_test;
 
 TEST(QuenzelFieldTest, ConstructionAndReset) {
   CQuenzelField named(7, "defs", "log", "42abc", "cp-1252", false, "ITEM");
@@ -15,8 +15,7 @@ TEST(QuenzelFieldTest, ConstructionAndReset) {
   EXPECT_EQ(CQuenzelField("x", "defs", "log", "42", "cp-1252", false, "ITEM").m_FieldNumber, -1);
 
   struct Row {
-    const char* line;
-    const char* value;  // after Reset
+    const char *line, *value;  // after Reset
   };
   const Row rows[] = {
       {"1 NUMERIC x 6 7 ", "7"},
@@ -35,7 +34,7 @@ TEST(QuenzelFieldTest, ConstructionAndReset) {
     EXPECT_EQ(field.m_Value, r.value) << r.line;
     EXPECT_FALSE(field.IsSupplied()) << r.line;
     CQuenzelField copy = field;
-    EXPECT_EQ(quenzel_test::Describe(copy) + copy.m_Value, quenzel_test::Describe(field) + r.value);
+    EXPECT_EQ(Describe(copy) + copy.m_Value, Describe(field) + r.value);
   }
 }
 

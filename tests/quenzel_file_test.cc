@@ -38,8 +38,7 @@ TEST_F(QuenzelFileTest, StartEntryAuditSwitchAndVersion) {
   EXPECT_EQ(LogEntries("POS"), (std::vector<std::vector<std::string>>{
                                    {"quenzel", "996", path, path, "CQuenzelFile::Read()"}}));
   struct Row {
-    const char* image;  // of the library file; "" for none
-    const char* required;
+    const char *image, *required;  // of the library file; "" for none
     bool ok;
   };
   const Row rows[] = {{"", "3.1.204", false},     {"pe32.dll", "3.1.204", true},

@@ -6,7 +6,7 @@
 
 namespace {
 
-using quenzel_test::MakeRecord;
+using namespace quenzel_test;
 
 const char* const kItem =
     "12 SEND table:action \"ITEM\"\n"
@@ -67,8 +67,7 @@ TEST(QuenzelRecordTest, ResetAndAssignment) {
 
 TEST(QuenzelRecordTest, CheckKeyFieldSupplied) {
   struct Row {
-    const char* block;
-    const char* supplied;  // name of the field marked supplied, or ""
+    const char *block, *supplied;  // name of the field marked supplied, or ""
     bool passes;
   };
   const Row rows[] = {

@@ -103,12 +103,9 @@ class QuenzelEnvTest : public ::testing::Test {
     WriteRegistry({});
   }
   void TearDown() override {
-    ::unsetenv("CFGSTORE_FILE");
-    ::unsetenv("LOGBOOK_DIR");
     auto remove = [](const char* p, const struct stat*, int, struct FTW*) { return ::remove(p); };
     ::nftw(dir_.c_str(), remove, 16, FTW_DEPTH | FTW_PHYS);
   }
-
   // Writes the registry export: ZQEXE (this directory) plus `values`.
   void WriteRegistry(std::vector<RegistryValue> values) {
     values.insert(values.begin(), {kEnvironmentKey, "ZQEXE", dir_ + "/"});
@@ -124,7 +121,6 @@ class QuenzelEnvTest : public ::testing::Test {
     return name;
   }
   std::string DefinitionPath(const std::string& name) const { return dir_ + "/zqapi\\" + name; }
-
   // The audit entries of `logName`, split at their tabs, without the time
   // stamp; escaped backslashes are restored.
   std::vector<std::vector<std::string>> LogEntries(const std::string& logName) const {
@@ -135,15 +131,13 @@ class QuenzelEnvTest : public ::testing::Test {
       text.erase(at, 1);
     std::istringstream lines(text);
     for (std::string line; std::getline(lines, line);) {
-      std::vector<std::string> fields;
       std::istringstream parts(line);
-      for (std::string part; std::getline(parts, part, '\t');) fields.push_back(part);
-      fields.erase(fields.begin());
-      entries.push_back(fields);
+      entries.emplace_back();
+      for (std::string part; std::getline(parts, part, '\t');) entries.back().push_back(part);
+      entries.back().erase(entries.back().begin());
     }
     return entries;
   }
-
   const std::string& dir() const { return dir_; }
 
  private:

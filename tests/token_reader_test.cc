@@ -6,8 +6,7 @@
 
 #include "line_reader.h"
 
-namespace quenzel {
-namespace detail {
+namespace quenzel::detail {
 namespace {
 
 TEST(TokenReaderTest, SplitsQuotesAndComments) {
@@ -55,5 +54,4 @@ TEST(TokenReaderTest, StreamStateCounterAndNumberItems) {
 }
 
 }  // namespace
-}  // namespace detail
-}  // namespace quenzel
+}  // namespace quenzel::detail

@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-namespace quenzel {
-namespace detail {
+namespace quenzel::detail {
 namespace {
 
 TEST(ValueListTest, NumberMatching) {
@@ -47,5 +46,4 @@ TEST(ValueListTest, CharacterMatching) {
 }
 
 }  // namespace
-}  // namespace detail
-}  // namespace quenzel
+}  // namespace quenzel::detail

@@ -5,11 +5,10 @@
 #include "numbers.h"
 #include "test_env.h"
 
-namespace quenzel {
-namespace detail {
+namespace quenzel::detail {
 namespace {
 
-using quenzel_test::E;
+using namespace quenzel_test;
 
 TEST(WeightConversionTest, EverySystemPair) {
   // Expected values follow the conversion rules with single-precision
@@ -63,7 +62,7 @@ TEST(WeightConversionTest, EverySystemPair) {
   }
 }
 
-class WeightAuditTest : public quenzel_test::QuenzelEnvTest {};
+class WeightAuditTest : public QuenzelEnvTest {};
 
 TEST_F(WeightAuditTest, ConversionAuditEntries) {
   const std::string log = "AUD", text = "defs.txt";
@@ -84,5 +83,4 @@ TEST_F(WeightAuditTest, ConversionAuditEntries) {
 }
 
 }  // namespace
-}  // namespace detail
-}  // namespace quenzel
+}  // namespace quenzel::detail
