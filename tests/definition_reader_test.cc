@@ -32,21 +32,18 @@ TEST_F(DefinitionReaderTest, BlocksAndFieldLines) {
       "#13 ENQUIRE\n5 STRING name=\"X\" 4\n#14 SEND"));
   EXPECT_EQ(catalogue.GetRecord(11), nullptr);
   EXPECT_NE(catalogue.GetRecord(14), nullptr) << "a header alone, without a line break";
-  CQuenzelRecord* item = catalogue.GetRecord(12);
-  ASSERT_NE(item, nullptr);
-  ASSERT_EQ(item->fields.size(), 3u);
-  const CQuenzelField& plu = item->fields[0];
-  EXPECT_EQ(plu.m_Name + "|" + plu.m_Comment + "|" + plu.m_KeyPos + "|" + plu.m_Value,
-            "PLU| item number|F1|0");
-  EXPECT_EQ(plu.m_RecordNumber, 12);
-  EXPECT_EQ(plu.m_RecordName + " " + plu.m_CodePage, "ITEM cp-1252");
-  EXPECT_EQ(plu.m_AuditText, DefinitionPath("defs.txt"));
-  EXPECT_EQ(plu.m_AuditName, "") << "the audit switch is off";
-  EXPECT_TRUE(plu.m_SendOrDelete);
-  EXPECT_EQ(item->fields[1].m_Name, "PLU") << "a line without name= takes the previous name";
-  EXPECT_EQ(item->fields[1].m_Value, "Hello");
-  EXPECT_EQ(item->keyF1Name + item->keyF2Name + item->keyF3Name, "PLUACTIVE");
-  EXPECT_FALSE(catalogue.GetRecord(13)->fields[0].m_SendOrDelete);
+  std::string seen;  // what each field of record 12 and 13 carries
+  for (int number : {12, 13})
+    for (const CQuenzelField& f : catalogue.GetRecord(number)->fields)
+      seen += f.m_Name + "," + f.m_Comment + "," + f.m_KeyPos + "," + f.m_Value + "," +
+              std::to_string(f.m_RecordNumber) + f.m_RecordName + f.m_CodePage + f.m_AuditName +
+              (f.m_AuditText == DefinitionPath("defs.txt") ? "," : "?") +
+              std::to_string(f.m_SendOrDelete) + ";";
+  EXPECT_EQ(seen,  // a line without name= takes the previous name; the audit switch is off
+            "PLU, item number,F1,0,12ITEMcp-1252,1;PLU,,,Hello,12ITEMcp-1252,1;"
+            "ACTIVE,,F3,N,12ITEMcp-1252,1;X,,,,13cp-1252,0;");
+  const CQuenzelRecord& item = *catalogue.GetRecord(12);
+  EXPECT_EQ(item.keyF1Name + item.keyF2Name + item.keyF3Name, "PLUACTIVE");
 
   CQuenzelRecord record("defs", "");
   std::istringstream in("12 SEND\n1 NUMERIC name=\"PLU\" 6 0 1-9\n#13");

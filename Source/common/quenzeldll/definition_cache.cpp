@@ -87,13 +87,29 @@ class CacheWriter {
   std::string out_;
 };
 
-// Smallest encodings, for bounding counts: a field and a record with
-// empty texts, and an index entry.
-// Field: 8 int32, 3 int64, 12 texts, 14 bools, 5 int32, the count.
-constexpr std::size_t kMinFieldSize = 8 * 4 + 3 * 8 + 12 * 4 + 14 + 5 * 4 + 4;
-// Record with its key: key text, 2 int32, 9 texts, 9 int32, 7 bools, the count.
-constexpr std::size_t kMinRecordSize = 4 + 2 * 4 + 9 * 4 + 9 * 4 + 7 + 4;
-constexpr std::size_t kMinKeySize = 4 + 4;
+// Smallest encodings, for bounding counts: what the writer gives for a field
+// and a record with empty texts and nothing in their lists, and for an
+// index entry (two empty texts). A record in the file also carries its key.
+std::size_t MinFieldSize() {
+  static const std::size_t size = [] {
+    CacheWriter w;
+    const CQuenzelField empty(0, "", "", "", "", false, "");
+    FieldMembers(w, empty);
+    return w.bytes().size();
+  }();
+  return size;
+}
+std::size_t MinRecordSize() {
+  static const std::size_t size = [] {
+    CacheWriter w;
+    w.Text("");
+    const CQuenzelRecord empty;
+    RecordMembers(w, empty);
+    return w.bytes().size();
+  }();
+  return size;
+}
+constexpr std::size_t kMinKeySize = 2 * sizeof(std::int32_t);
 
 // Reads the primitives back, checking every length and count against the
 // bytes that remain; after the first inconsistency ok() is false and every
@@ -116,7 +132,7 @@ class CacheReader {
     if (Take(static_cast<std::size_t>(count))) bytes.assign(p_ - count, p_);
   }
   void Fields(std::vector<CQuenzelField>& fields) {
-    const int count = Count(kMinFieldSize);
+    const int count = Count(MinFieldSize());
     fields.reserve(static_cast<std::size_t>(count));
     const std::string empty;
     for (int i = 0; i < count && ok_; ++i) {
@@ -176,7 +192,7 @@ int LoadCache(CQuenzelFile& catalogue, const std::string& base) {
   std::string path;
   in.Text(path);
   std::vector<std::pair<std::string, CQuenzelRecord>> loaded;
-  const int recordCount = in.Count(kMinRecordSize);
+  const int recordCount = in.Count(MinRecordSize());
   loaded.reserve(static_cast<std::size_t>(recordCount));
   for (int i = 0; i < recordCount && in.ok(); ++i) {
     loaded.emplace_back();
