@@ -54,6 +54,7 @@ TEST(FieldGettersTest, NumbersCharactersAndTexts) {
       {"7 WEIGHT x 6 0 0 500 ", 2, "220", E::kRangeError, 998, E::kRangeError, 998 & 0xFF, "998",
        "998"},
       {"8 NETWEIGHT x 6 0 ", -1, "220", E::kNone, 220, E::kNone, 220, "000220", "000220"},
+      {"8 NETWEIGHT x 6 0 ", 2, "220", E::kNone, 998, E::kNone, 998 & 0xFF, "998", "998"},
   };
   for (const Row& r : rows) {
     const bool named = r.line[0] == 'N';

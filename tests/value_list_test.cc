@@ -36,9 +36,11 @@ TEST(ValueListTest, CharacterMatching) {
     bool match;
   };
   const Row rows[] = {
-      {"A", 'A', true},       {"A-Z", 'Z', true},  {"A-Z", '[', false}, {"A-Z", '@', false},
-      {"Y,N", 'N', true},     {"Y,N", 'X', false}, {"-N", 'N', true},   {"0-5", '5', true},
-      {"0-5", '6', false},    {"0-5", 3, true},    {"7", '7', true},    {"65", 'A', true},
+      {"A", 'A', true},       {"Z", 'Z', true},   {"a", 'a', true},
+      {"z", 'z', true},       {"A-Z", 'Z', true}, {"A-Z", '[', false},
+      {"A-Z", '@', false},    {"Y,N", 'N', true}, {"Y,N", 'X', false},
+      {"-N", 'N', true},      {"0-5", '5', true}, {"0-5", '6', false},
+      {"0-5", 3, true},       {"7", '7', true},   {"65", 'A', true},
       {"a-\xe9", 'b', false},  // a high byte ends a letter range below every letter
   };
   for (const Row& r : rows)
