@@ -3,6 +3,7 @@
 #include <unicode/ucnv.h>
 
 #include <algorithm>
+#include <numeric>
 
 namespace quenzel {
 namespace detail {
@@ -67,7 +68,7 @@ std::string ConvertText(const std::string& text, UConverter* target, UConverter*
 
 bool ThreadConverters::CheckAsciiTransparent() {
   std::string ascii(128, '\0');
-  for (int c = 0; c < 128; ++c) ascii[static_cast<std::size_t>(c)] = static_cast<char>(c);
+  std::iota(ascii.begin(), ascii.end(), '\0');
   UConverter* utf8 = Utf8();
   return ConvertText(ascii, utf8, codePage_) == ascii &&
          ConvertText(ascii, codePage_, utf8) == ascii;

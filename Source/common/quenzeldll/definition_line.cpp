@@ -268,11 +268,9 @@ bool FieldLineName(const std::string& line, std::string& name) {
   return true;
 }
 
-bool FieldLineComment(const std::string& line, std::string& comment) {
+std::string FieldLineComment(const std::string& line) {
   const std::size_t at = line.find("//");
-  if (at == std::string::npos) return false;
-  comment = line.substr(at + 2);
-  return true;
+  return at == std::string::npos ? std::string() : line.substr(at + 2);
 }
 
 bool ParseFieldLine(CQuenzelField& field, std::istream& in, bool& noField) {

@@ -39,9 +39,9 @@ HeaderResult ParseHeaderLine(const std::string& line, int& number, int& action, 
 // untouched, when the line has no "name=".
 bool FieldLineName(const std::string& line, std::string& name);
 
-// The comment of a raw field line: the text after its first "//". False,
-// `comment` untouched, when there is none.
-bool FieldLineComment(const std::string& line, std::string& comment);
+// The comment of a raw field line: the text after its first "//"; empty
+// when there is none.
+std::string FieldLineComment(const std::string& line);
 
 // Parses the tokens of a field line into `field`. True when the line
 // defines a valid field, or holds none (`noField` then true). False for an

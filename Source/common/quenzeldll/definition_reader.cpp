@@ -40,7 +40,7 @@ bool ReadFieldLine(CQuenzelRecord& r, const std::string& line) {
   const bool sendOrDelete = r.action == kActionSend || r.action == kActionDelete;
   CQuenzelField field(r.recordNumber, r.definitionPath, r.logName, r.fieldName, r.codepage,
                       sendOrDelete, r.name);
-  FieldLineComment(line, field.m_Comment);
+  field.m_Comment = FieldLineComment(line);
 
   bool noField = false;
   if (!ParseFieldLine(field, LineStream(line), noField)) {

@@ -105,8 +105,7 @@ QuenzelError GetText(CQuenzelField& f, std::string& out, bool utf8) {
       out = f.m_InitValue;
     else
       out = utf8 ? f.m_Value : Utf8ToCodePage(f.m_Value, f.m_CodePage);
-    if (!f.m_NoPad && (f.m_Default & 0xFF) != 0 && out.size() < length)
-      out.append(length - out.size(), ' ');
+    if (!f.m_NoPad && (f.m_Default & 0xFF) != 0) out.resize(std::max(out.size(), length), ' ');
     return QuenzelError::kNone;
   }
   if (!f.m_Value.empty()) out.assign(1, f.m_Value[0]);
