@@ -18,10 +18,9 @@ inline void CheckIndexes(const CQuenzelRecord& record) {
   for (const auto& [name, index] : record.fieldsByName) FUZZ_CHECK(at(index).m_Name == name);
 }
 
-// A record read from a definition file holds only what the format allows,
-// also in the fields read before a failure.
-inline void CheckReadRecord(const CQuenzelRecord& record, bool complete) {
-  if (complete) FUZZ_CHECK(record.action >= kActionSend && record.action <= kActionDelete);
+// A record read from a definition file holds only what the format allows.
+inline void CheckReadRecord(const CQuenzelRecord& record) {
+  FUZZ_CHECK(record.action >= kActionSend && record.action <= kActionDelete);
   for (const CQuenzelField& field : record.fields) {
     FUZZ_CHECK(field.m_FieldNumber >= 1 && field.m_FieldNumber <= 9999999);
     FUZZ_CHECK(field.m_Length >= 1 && field.m_Length <= 99999998);
@@ -33,7 +32,7 @@ inline void CheckReadRecord(const CQuenzelRecord& record, bool complete) {
 // file), then uses a copy of it the way a host does: look up, write out.
 inline void UseCatalogue(CQuenzelFile& catalogue, bool read) {
   for (auto& entry : catalogue.records) {
-    if (read) CheckReadRecord(entry.second, true);
+    if (read) CheckReadRecord(entry.second);
     CheckIndexes(entry.second);
     CQuenzelRecord copy = entry.second;
     CheckIndexes(copy);
