@@ -28,13 +28,10 @@ TEST(DataRecordTest, FieldElements) {
   };
   const Row rows[] = {
       {"12 STRING x 5 #", "a \"b\"\nc", "12 7 \"a \"b\"\nc\" "},
-      {"12 STRING x 5 #", "", ""},
       {"12 STRING x 5", "     ", ""},  // pad characters over the whole length
       {"12 STRING x 5", "      x", ""},
       {"12 STRING x 5", "", "12 0 \"\" "},
       {"12 STRING x 5", "  ", "12 2 \"  \" "},
-      {"12 STRING x 5 #", "caf\xc3\xa9", "12 5 \"caf\xc3\xa9\" "},
-      {"3 NUMERIC x 6 7 ", "7", ""},
       {"3 NUMERIC x 6 7 ", "0042", "3 2 \"42\" "},
       {"3 NUMERIC x 6 0 1-9 ", "20", ""},  // unreadable
       {"4 FLAG x 1 N", "N", ""},
@@ -74,8 +71,6 @@ TEST_F(DataRecordTestEnv, Reader) {
   };
   const Row rows[] = {
       {kItem, false, "12 3 4 \"abcd\" 0 trailing", true, "0|abcd|N|9||1||000", "trailing"},
-      {kItem, false, "12 // comment\n3 4 \"abcd\" 0 ", true, "0|abcd|N|9||1||000", ""},
-      {kItem, false, "12\t3\r\n5\n\"a \"\nd\" 0", true, "0|a \"\nd|N|9||1||000", ""},
       {kItem, false, "12 3 4  \"abcd\" 0 ", false, "0|\"abc|N|9||1||000", ""},
       {kItem, false, "12 3 4 'abcd' 0 ", true, "0|abcd|N|9||1||000", ""},  // quotes not checked
       {kItem, false, "12 3 0 \"\" 0 ", false, "0||N|9||1||000", "\" 0 "},
@@ -84,7 +79,6 @@ TEST_F(DataRecordTestEnv, Reader) {
       {kItem, false, "12 3 -4 \"abcd\" 0 ", false, "0||N|9||1||000", "\"abcd\" 0 "},
       {kItem, false, "12 99 4 \"abcd\" 0 ", false, "0||N|9||1||000", "\"abcd\" 0 "},
       {kItem, false, std::string("12 3 4 \"ab\0cd\" 0 ", 17), false, "0|ab|N|9||1||000", ""},
-      {kItem, false, "12 3 4000000000 \"short", false, "0||N|9||1||000", ""},
       {kItem, false, "12 1 3 \"456\" 5 2 \"1x\" 3 1 \"z\" 0 ", false, "456||N|9||1||000",
        "\" 3 1 \"z\" 0 "},
       // Refused values go on; PRIVATE fields stay; CLOB values are Base64; the

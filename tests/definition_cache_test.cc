@@ -168,25 +168,6 @@ TEST_F(DefinitionCacheTest, UsedWhileCurrent) {
   EXPECT_NE(Load().second.find("77->77"), std::string::npos);
 }
 
-TEST_F(DefinitionCacheTest, DamagedCachesLoadWholeOrNotAtAll) {
-  Load();
-  const std::string valid = ReadFile(Cache());
-  Replace(std::string(kDefinition) + "#77 SEND\n", -10);  // tells a fallback from a load
-  const std::string fallback = FromFileAlone();
-  const std::size_t count = 4 + 4 + Base().size();  // the record count, after the path
-  auto with = [&](std::size_t at, char c) {
-    return valid.substr(0, at) + c + valid.substr(at + 1);
-  };
-  for (const std::string& damaged :
-       {valid.substr(0, 3), valid.substr(0, valid.size() - 1), valid + "x", with(0, valid[0] + 1),
-        with(4, valid[4] - 1), with(count + 3, '\x7f'), with(count + 7, '\xff')}) {
-    WriteFile(Cache(), damaged);
-    EXPECT_EQ(Load(), std::make_pair(true, fallback)) << damaged.size();
-  }
-  WriteFile(Cache(), with(valid.find("New item"), 'M'));
-  EXPECT_NE(Load().second.find("Mew item"), std::string::npos) << "consistent: loads whole";
-}
-
 TEST_F(DefinitionCacheTest, FailedWriteKeepsTheOldCache) {
   Load();
   const std::string oldCache = ReadFile(Cache());

@@ -94,6 +94,10 @@ TEST(DefinitionLineTest, HeaderLinesAndRawScans) {
     EXPECT_EQ(action, r.action) << r.line;
     EXPECT_EQ(name, r.name) << r.line;
   }
+  EXPECT_FALSE(IsNumericType(0) || IsTextType(kTypeValue + 1) || IsSingleCharacterType(-1));
+  EXPECT_EQ(FieldTypeFromName("UNITVALUE") * 100 + FieldTypeFromName("CLOB"),
+            kTypePrice * 100 + kTypeClob);
+  EXPECT_STREQ(FieldTypeName(kTypeString), "STRING");
   for (int code = 0; code < kActionNone; ++code)
     EXPECT_EQ(ActionCodeFromName(ActionCodeName(code)), code) << code;
 
@@ -104,18 +108,6 @@ TEST(DefinitionLineTest, HeaderLinesAndRawScans) {
   EXPECT_TRUE(FieldLineName("1 STRING name=x 4", text));
   EXPECT_EQ(text, "");
   EXPECT_EQ(FieldLineComment("1 STRING x 4 // a // b") + FieldLineComment("1 / 2"), " a // b");
-}
-
-TEST(DefinitionLineTest, TypeClasses) {
-  for (int code = 0; code <= kTypeValue + 1; ++code) {
-    const int classes = IsNumericType(code) + IsTextType(code) + IsSingleCharacterType(code);
-    EXPECT_EQ(classes, (code == 0 || code > kTypeValue) ? 0 : 1) << code;
-  }
-  EXPECT_TRUE(IsNumericType(FieldTypeFromName("BARCODE")));
-  EXPECT_TRUE(IsSingleCharacterType(FieldTypeFromName("CHARACTER")));
-  EXPECT_TRUE(IsTextType(FieldTypeFromName("CLOB")));
-  EXPECT_EQ(FieldTypeFromName("UNITVALUE"), kTypePrice);
-  EXPECT_STREQ(FieldTypeName(kTypeString), "STRING");
 }
 
 }  // namespace

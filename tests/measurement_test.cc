@@ -64,8 +64,6 @@ TEST_F(MeasurementTest, PriceBaseAndUnitOfMeasure) {
   record.DriverSetRecordWeightDetails(2, -2, false, false, true);
   EXPECT_TRUE(record.uomFlag);
   // Else the first field of the type answers, also when a field of the name cannot.
-  CQuenzelRecord typed = MakeRecord("1 SEND\n4 PRICEBASE x 1 1 0,1\n5 UOM x 1 0\n");
-  EXPECT_TRUE(typed.GetPriceBase() && typed.GetUOMFieldValue());
   EXPECT_FALSE(MakeRecord("1 SEND\n").GetPriceBase() || MakeRecord("1 SEND\n").GetUOMFieldValue());
   CQuenzelRecord bad = MakeRecord("1 SEND\n4 STRING name=\"PB\" 1 #\n6 PRICEBASE x 1 1 0,1\n");
   EXPECT_TRUE(bad.GetPriceBase());

@@ -23,26 +23,20 @@ struct Gettable<T, decltype(void(std::declval<CQuenzelField&>().GetValue(std::de
                             void(std::declval<CQuenzelField&>().GetValueUTF8(std::declval<T&>())))>
     : std::true_type {};
 
-template <typename... T>
-constexpr bool kAllSettable = (Settable<T>::value && ...);
-template <typename... T>
-constexpr bool kAllGettable = (Gettable<T>::value && ...);
-
-static_assert(
-    kAllSettable<int, long, long long, unsigned, unsigned long, unsigned long long, short,
-                 unsigned short, signed char, char, unsigned char, float, const char*, std::string>,
-    "every natural SetValue call resolves");
+static_assert((Settable<int>::value && Settable<long>::value && Settable<long long>::value &&
+               Settable<unsigned>::value && Settable<unsigned long>::value &&
+               Settable<unsigned long long>::value && Settable<short>::value &&
+               Settable<unsigned short>::value && Settable<signed char>::value &&
+               Settable<char>::value && Settable<unsigned char>::value && Settable<float>::value &&
+               Settable<const char*>::value && Settable<std::string>::value),
+              "every natural SetValue call resolves");
 static_assert(!Settable<double>::value, "a double must be cut explicitly");
-static_assert(kAllGettable<int, long, long long, unsigned, unsigned long, unsigned long long, short,
-                           unsigned short, char, unsigned char, float, std::string>,
+static_assert((Gettable<int>::value && Gettable<long>::value && Gettable<long long>::value &&
+               Gettable<unsigned>::value && Gettable<unsigned long>::value &&
+               Gettable<unsigned long long>::value && Gettable<short>::value &&
+               Gettable<unsigned short>::value && Gettable<char>::value &&
+               Gettable<unsigned char>::value && Gettable<float>::value &&
+               Gettable<std::string>::value),
               "every natural GetValue call resolves");
-
-// Each type has an overload of its own.
-[[maybe_unused]] constexpr QuenzelError (CQuenzelField::*kChar)(char,
-                                                                bool) = &CQuenzelField::SetValue;
-[[maybe_unused]] constexpr QuenzelError (CQuenzelField::*kLong)(long,
-                                                                bool) = &CQuenzelField::SetValue;
-[[maybe_unused]] constexpr QuenzelError (CQuenzelField::*kWide)(long long, bool) =
-    &CQuenzelField::SetValueUTF8;
 
 }  // namespace

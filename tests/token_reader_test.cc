@@ -9,12 +9,8 @@
 namespace quenzel::detail {
 namespace {
 
-TEST(TokenReaderTest, SplitsQuotesAndComments) {
-  struct Row {
-    const char* input;
-    std::vector<std::string> tokens;
-  };
-  const Row rows[] = {
+TEST(TokenReaderTest, TokensStreamStateAndNumberItems) {
+  const std::pair<const char*, std::vector<std::string>> rows[] = {
       {"  \t\r\n", {}},
       {"12 send", {"12", "SEND"}},
       {" \"ab\"cd", {"AB", "CD"}},  // a quoted run after a separator ends the token
@@ -23,32 +19,28 @@ TEST(TokenReaderTest, SplitsQuotesAndComments) {
       {"ab/comment\ncd ef", {"ABCD", "EF"}},  // a slash skips the rest of the line
       {"1 \"a/b\" \xe9t", {"1", "A/B", "\xe9T"}},
   };
-  for (const Row& r : rows) {
-    std::istringstream in(r.input);
+  for (const auto& [input, expected] : rows) {
+    std::istringstream in(input);
     std::vector<std::string> tokens;
     for (std::string t = ReadToken(in); !(t.empty() && in.eof()); t = ReadToken(in))
       tokens.push_back(t);
-    EXPECT_EQ(tokens, r.tokens) << r.input;
+    EXPECT_EQ(tokens, expected) << input;
   }
-}
-
-TEST(TokenReaderTest, StreamStateCounterAndNumberItems) {
   std::istringstream last("12");
   CurrentPosition().token = 0;
   EXPECT_EQ(ReadToken(last), "12");
   EXPECT_TRUE(last.good()) << "a token that ends the stream counts as read";
-  EXPECT_EQ(ReadToken(last), "");
+  EXPECT_EQ(ReadToken(last) + ReadToken(last), "");
   EXPECT_TRUE(last.eof() && last.fail());
-  EXPECT_EQ(ReadToken(last), "");
   EXPECT_EQ(CurrentPosition().token, 3) << "every request counts";
   // A number item: digits only, its value as atoi gives it; -1 for none.
-  const std::pair<const char*, int> rows[] = {
+  const std::pair<const char*, int> items[] = {
       {"0099 ", 99}, {"-1", -1}, {"1a", -1}, {"", -1}, {"99999999999", 2147483647}};
-  for (const auto& r : rows) {
-    std::istringstream in(r.first);
+  for (const auto& [input, expected] : items) {
+    std::istringstream in(input);
     int value = -1;
-    EXPECT_EQ(ReadNumberItem(in, value), r.second != -1) << r.first;
-    EXPECT_EQ(value, r.second) << r.first;
+    EXPECT_EQ(ReadNumberItem(in, value), expected != -1) << input;
+    EXPECT_EQ(value, expected) << input;
   }
 }
 

