@@ -2,13 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace quenzel::detail {
 namespace {
 
 TEST(Base64Test, DecodeAndEncode) {
-  struct Row {
-    std::string text, bytes;
-  };
+  using Row = std::tuple<std::string, std::string>;  // text, bytes
   const Row rows[] = {
       {"R0lG", "GIF"},     {"QUI=", "AB"}, {"QQ==", "A"}, {"Pz8+", "?\?>"},  // +
       {"Pz8/", "?\?\?"},                                                     // /
@@ -18,7 +18,7 @@ TEST(Base64Test, DecodeAndEncode) {
       {"QQBC", "A"},        // the result stops at a zero byte
       {"QU", ""},
   };
-  for (const Row& r : rows) EXPECT_EQ(DecodeBase64(r.text), r.bytes) << r.text;
+  for (const auto& [text, bytes] : rows) EXPECT_EQ(DecodeBase64(text), bytes) << text;
   for (const char* plain : {"", "A", "AB", "ABC", "\xff\xfe\x80?>"})
     EXPECT_EQ(DecodeBase64(EncodeBase64(plain)), plain) << plain;
   EXPECT_EQ(EncodeBase64("AB"), "QUI=");

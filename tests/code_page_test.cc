@@ -2,24 +2,23 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace quenzel::detail {
 namespace {
 
 TEST(CodePageTest, Conversions) {
-  struct Row {
-    const char* page;
-    std::string codePageText, utf8;
-  };
+  using Row = std::tuple<const char*, std::string, std::string>;  // page, codePageText, utf8
   const Row rows[] = {
       {"cp-1252", "\xe9", "\xc3\xa9"},
       {"cp-1252", "plain ASCII", "plain ASCII"},
       {"cp-932", "\x82\xa0", "\xe3\x81\x82"},
       {"cp-", "", ""},  // an unknown page converts nothing
   };
-  for (const Row& r : rows) {
-    const std::string input = r.codePageText.empty() ? "abc" : r.codePageText;
-    EXPECT_EQ(CodePageToUtf8(input, r.page), r.utf8) << r.page << " " << input;
-    EXPECT_EQ(Utf8ToCodePage(r.utf8.empty() ? "abc" : r.utf8, r.page), r.codePageText) << r.page;
+  for (const auto& [page, codePageText, utf8] : rows) {
+    const std::string input = codePageText.empty() ? "abc" : codePageText;
+    EXPECT_EQ(CodePageToUtf8(input, page), utf8) << page << " " << input;
+    EXPECT_EQ(Utf8ToCodePage(utf8.empty() ? "abc" : utf8, page), codePageText) << page;
   }
   EXPECT_EQ(Utf8ToCodePage("\xe4\xb8\xad", "cp-1252"), "\x1a") << "a character cp-1252 lacks";
   // Every character of a long text needs three bytes: nothing is cut.

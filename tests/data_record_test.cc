@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "test_env.h"
 
 namespace {
@@ -23,9 +25,7 @@ const char* const kIngredients9 =  // record 9 counts from 9740 on
     "9 ENQUIRE\n9740 TEXT name=\"A\" 1000 #\n9004 NUMERIC name=\"N\" 2 7 0 50\n";
 
 TEST(DataRecordTest, FieldElements) {
-  struct Row {
-    const char *line, *value, *written;
-  };
+  using Row = std::tuple<const char*, const char*, const char*>;  // line, value, written
   const Row rows[] = {
       {"12 STRING x 5 #", "a \"b\"\nc", "12 7 \"a \"b\"\nc\" "},
       {"12 STRING x 5", "     ", ""},  // pad characters over the whole length
@@ -37,14 +37,14 @@ TEST(DataRecordTest, FieldElements) {
       {"4 FLAG x 1 N", "N", ""},
       {"4 FLAG x 1 N", "Y", "4 1 \"Y\" "},
   };
-  for (const Row& r : rows) {
-    CQuenzelField field = MakeField(r.line);
-    field.m_Value = r.value;
+  for (const auto& [line, value, written] : rows) {
+    CQuenzelField field = MakeField(line);
+    field.m_Value = value;
     std::ostringstream out, hidden;
     out << field;
     field.SetTreatAsText();
     hidden << field;
-    EXPECT_EQ(out.str() + hidden.str(), r.written) << r.line << " holding " << r.value;
+    EXPECT_EQ(out.str() + hidden.str(), written) << line << " holding " << value;
   }
   CQuenzelRecord record = MakeRecord(kItem);
   EXPECT_EQ(Written(record), "12 0 ");
@@ -62,13 +62,8 @@ class DataRecordTestEnv : public QuenzelEnvTest {};
 // values of all fields and the price-base, unit-of-measure and range-warning
 // flags afterwards, and what the stream has left.
 TEST_F(DataRecordTestEnv, Reader) {
-  struct Row {
-    const char* block;
-    bool mode;  // default-data mode
-    std::string data;
-    bool ok;
-    const char *state, *rest;
-  };
+  using Row = std::tuple<const char*, bool, std::string, bool, const char*,
+                         const char*>;  // block, mode, data, ok, state, rest
   const Row rows[] = {
       {kItem, false, "12 3 4 \"abcd\" 0 trailing", true, "0|abcd|N|9||1||000", "trailing"},
       {kItem, false, "12 3 4  \"abcd\" 0 ", false, "0|\"abc|N|9||1||000", ""},
@@ -98,20 +93,20 @@ TEST_F(DataRecordTestEnv, Reader) {
       {kIngredients9, true, "9 9004 2 \"99\" 9740 2 \"ab\" 9741 2 \"cd\" x", false, "abcd|7|001",
        ""},
   };
-  for (const Row& r : rows) {
-    WriteRegistry({{kQuenzelKey, "DEFAULTDATAMODE", r.mode ? "1" : "0"}});
-    CQuenzelRecord record = MakeRecord(r.block);
-    std::istringstream in(r.data);
+  for (const auto& [block, mode, data, ok, state, rest] : rows) {
+    WriteRegistry({{kQuenzelKey, "DEFAULTDATAMODE", mode ? "1" : "0"}});
+    CQuenzelRecord record = MakeRecord(block);
+    std::istringstream in(data);
     in >> record;
-    EXPECT_EQ(!in.fail(), r.ok) << r.data;
-    std::string state, rest;
-    for (const CQuenzelField& f : record.fields) state += f.m_Value + "|";
+    EXPECT_EQ(!in.fail(), ok) << data;
+    std::string seen, left;
+    for (const CQuenzelField& f : record.fields) seen += f.m_Value + "|";
     for (bool flag : {record.priceBaseFlag, record.uomFlag, record.rangeWarning})
-      state += flag ? "1" : "0";
-    EXPECT_EQ(state, r.state) << r.data;
+      seen += flag ? "1" : "0";
+    EXPECT_EQ(seen, state) << data;
     in.clear();
-    std::getline(in, rest, '\x01');
-    EXPECT_EQ(rest, r.rest) << r.data;
+    std::getline(in, left, '\x01');
+    EXPECT_EQ(left, rest) << data;
   }
 }
 

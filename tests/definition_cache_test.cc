@@ -134,11 +134,8 @@ TEST_F(DefinitionCacheTest, ByteLayout) {
 }
 
 TEST_F(DefinitionCacheTest, UsedWhileCurrent) {
-  struct Row {
-    const char *what, *text;    // the new definition; null: removed
-    long seconds, nanoseconds;  // its time after the original's
-    bool ok, fromCache;         // Initialise's result; the original catalogue from the cache
-  };
+  using Row = std::tuple<const char*, const char*, long, long, bool,
+                         bool>;  // what, text, seconds, nanoseconds, ok, fromCache
   const Row rows[] = {
       {"removed", nullptr, 0, 0, true, true},
       {"changed, same time", "#99 SEND\n", 0, 0, true, true},
@@ -147,18 +144,18 @@ TEST_F(DefinitionCacheTest, UsedWhileCurrent) {
       {"cut inside a field line, newer", "#12 SEND\n2 ", 10, 0, false, false},
       {"emptied, newer", "", 10, 0, true, false},
   };
-  for (const Row& r : rows) {
+  for (const auto& [what, text, seconds, nanoseconds, ok, fromCache] : rows) {
     Replace(kDefinition, 0);
     ::unlink(Cache().c_str());
     const std::string original = Load().second, oldCache = ReadFile(Cache());
-    if (r.text == nullptr)
+    if (text == nullptr)
       ASSERT_EQ(::unlink(Source().c_str()), 0);
     else
-      Replace(r.text, r.seconds, r.nanoseconds);
-    const std::string fromFile = r.text == nullptr ? std::string() : FromFileAlone();
+      Replace(text, seconds, nanoseconds);
+    const std::string fromFile = text == nullptr ? std::string() : FromFileAlone();
     for (int round = 0; round < 2; ++round)  // the same again at the next start
-      EXPECT_EQ(Load(), std::make_pair(r.ok, r.fromCache ? original : fromFile)) << r.what;
-    EXPECT_EQ(ReadFile(Cache()) == oldCache, r.fromCache || !r.ok) << r.what;
+      EXPECT_EQ(Load(), std::make_pair(ok, fromCache ? original : fromFile)) << what;
+    EXPECT_EQ(ReadFile(Cache()) == oldCache, fromCache || !ok) << what;
   }
   // The cache carries the definition's time from before the read: a copy
   // with a time between that and the cache's writing counts as newer.

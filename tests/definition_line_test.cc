@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "test_env.h"
 
 namespace quenzel::detail {
@@ -10,11 +12,8 @@ namespace {
 using namespace quenzel_test;
 
 TEST(DefinitionLineTest, FieldLines) {
-  struct Row {
-    const char *line, *name;  // the field name the record reader hands over
-    bool ok;
-    const char* description;  // of the field after parsing; "" for a blank line
-  };
+  using Row =
+      std::tuple<const char*, const char*, bool, const char*>;  // line, name, ok, description
   const Row rows[] = {
       {"  // comment only", "", true, ""},
       {"1 colour x 4", "", true, "n=1 type=1 len=4"},
@@ -55,25 +54,21 @@ TEST(DefinitionLineTest, FieldLines) {
       {"4 FLAG name=\"ACTIVE\" 1 N Y", "ACTIVE", true, "n=4 type=4 len=1 def=78 list=Y"},
       {"15 CHARACTER x 1 0 0 1 2", "", true, "n=15 type=15 len=1 def=48 valid=012"},
   };
-  for (const Row& r : rows) {
-    CQuenzelField field(12, "defs", "", r.name, "cp-1252", true, "ITEM");
-    std::istringstream in(r.line);
+  for (const auto& [line, name, ok, description] : rows) {
+    CQuenzelField field(12, "defs", "", name, "cp-1252", true, "ITEM");
+    std::istringstream in(line);
     bool noField = false;
-    EXPECT_EQ(ParseFieldLine(field, in, noField), r.ok) << r.line;
-    EXPECT_EQ(noField, !*r.description) << r.line;
-    if (*r.description) {
-      EXPECT_EQ(Describe(field), r.description) << r.line;
+    EXPECT_EQ(ParseFieldLine(field, in, noField), ok) << line;
+    EXPECT_EQ(noField, !*description) << line;
+    if (*description) {
+      EXPECT_EQ(Describe(field), description) << line;
     }
   }
 }
 
 TEST(DefinitionLineTest, HeaderLinesAndRawScans) {
-  struct Row {
-    const char* line;
-    HeaderResult result;
-    int number, action;
-    const char* name;
-  };
+  using Row = std::tuple<const char*, HeaderResult, int, int,
+                         const char*>;  // line, result, number, action, name
   const Row rows[] = {
       {"12 send", HeaderResult::kOk, 12, kActionSend, ""},
       {"14 DELETE table:action \"A\"B\"", HeaderResult::kOk, 14, kActionDelete, "A\"B"},
@@ -86,13 +81,13 @@ TEST(DefinitionLineTest, HeaderLinesAndRawScans) {
       {"12 SENDER", HeaderResult::kBadAction, 12, kActionNone, ""},
       {"-12 SEND", HeaderResult::kBadNumber, 0, -1, ""},
   };
-  for (const Row& r : rows) {
-    int number = 0, action = -1;
-    std::string name;
-    EXPECT_EQ(ParseHeaderLine(r.line, number, action, name), r.result) << r.line;
-    EXPECT_EQ(number, r.number) << r.line;
-    EXPECT_EQ(action, r.action) << r.line;
-    EXPECT_EQ(name, r.name) << r.line;
+  for (const auto& [line, result, number, action, name] : rows) {
+    int gotNumber = 0, gotAction = -1;
+    std::string gotName;
+    EXPECT_EQ(ParseHeaderLine(line, gotNumber, gotAction, gotName), result) << line;
+    EXPECT_EQ(gotNumber, number) << line;
+    EXPECT_EQ(gotAction, action) << line;
+    EXPECT_EQ(gotName, name) << line;
   }
   EXPECT_FALSE(IsNumericType(0) || IsTextType(kTypeValue + 1) || IsSingleCharacterType(-1));
   EXPECT_EQ(FieldTypeFromName("UNITVALUE") * 100 + FieldTypeFromName("CLOB"),

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "test_env.h"
 
 namespace {
@@ -57,13 +59,8 @@ TEST_F(DefinitionReaderTest, BlocksAndFieldLines) {
 TEST_F(DefinitionReaderTest, FailuresWithTheirPlaces) {
   AuditOn();
   ::mkdir((dir() + "/zqapi/sub").c_str(), 0755);
-  struct Row {
-    const char* file;
-    std::string content;
-    ReadErrorKind kind;
-    int line;  // -1: a file-level failure has no line
-    const char* entry;
-  };
+  using Row = std::tuple<const char*, std::string, ReadErrorKind, int,
+                         const char*>;  // file, content, kind, line, entry
   const Row rows[] = {
       {"d", "#ABC SEND\n", ReadErrorKind::kBadHeader, 1,
        "997|Quenzel Read Error|@|1|1|CQuenzelRecord::Read()"},
@@ -89,24 +86,24 @@ TEST_F(DefinitionReaderTest, FailuresWithTheirPlaces) {
       {"sub", "", ReadErrorKind::kOpenFailed, -1,
        "996|Quenzel.dll failed to open @|CQuenzelFile::Read()"},
   };
-  for (const Row& r : rows) {
-    if (!r.content.empty()) WriteDefinition(r.file, r.content);
+  for (const auto& [file, content, kind, line, entry] : rows) {
+    if (!content.empty()) WriteDefinition(file, content);
     CQuenzelFile fresh;
-    EXPECT_FALSE(fresh.Initialise(r.file, "CASE", nullptr, "")) << r.content;
+    EXPECT_FALSE(fresh.Initialise(file, "CASE", nullptr, "")) << content;
     const QuenzelReadError error = QuenzelLastReadError();
-    const std::string path = DefinitionPath(r.file);
-    EXPECT_EQ(error.kind, r.kind) << r.content;
+    const std::string path = DefinitionPath(file);
+    EXPECT_EQ(error.kind, kind) << content;
     EXPECT_EQ(error.definitionPath, path);
-    EXPECT_EQ(r.line < 0 ? -1 : error.line, r.line) << r.content;
-    std::string entry, expected = r.entry;
+    EXPECT_EQ(line < 0 ? -1 : error.line, line) << content;
+    std::string got, expected = entry;
     const auto entries = LogEntries("CASE");
-    for (const std::string& part : entries.back()) entry += part + "|";
+    for (const std::string& part : entries.back()) got += part + "|";
     ::remove((dir() + "/logs/CASE.log").c_str());
     for (std::size_t at = expected.find('@'); at != std::string::npos; at = expected.find('@'))
       expected.replace(at, 1, path);
-    EXPECT_EQ(entry, "quenzel|" + expected + "|") << r.content;
+    EXPECT_EQ(got, "quenzel|" + expected + "|") << content;
   }
-  EXPECT_FALSE(Load(rows[7].content));
+  EXPECT_FALSE(Load(std::get<1>(rows[7])));
   EXPECT_NE(catalogue.GetRecord(12), nullptr) << "blocks before a failing one stay";
   EXPECT_EQ(catalogue.GetRecord(14), nullptr);
 }

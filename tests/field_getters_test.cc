@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "test_env.h"
 
 namespace {
@@ -12,16 +14,10 @@ using namespace quenzel_test;
 // named "N"; `scale` > 0 converts weights from that scale system (factor
 // -2) to kilograms (factor -3). 'z' and "-" mean untouched.
 TEST(FieldGettersTest, NumbersCharactersAndTexts) {
-  struct Row {
-    const char* line;
-    int scale;
-    const char* value;
-    QuenzelError numberResult;
-    long long number;
-    QuenzelError charResult;
-    unsigned char c;
-    const char *utf8, *codePage;
-  };
+  using Row =
+      std::tuple<const char*, int, const char*, QuenzelError, long long, QuenzelError,
+                 unsigned char, const char*, const char*>;  // line, scale, value, numberResult,
+                                                            // number, charResult, c, utf8, codePage
   const Row rows[] = {
       {"11 YEAR x 4 0 ", 0, "74", E::kNone, 2074, E::kNone, 2074 & 0xFF, "0074", "0074"},
       {"11 YEAR x 4 0 ", 0, "-5", E::kNone, 1995, E::kNone, 1995 & 0xFF, "00-5", "00-5"},
@@ -53,28 +49,29 @@ TEST(FieldGettersTest, NumbersCharactersAndTexts) {
       {"8 NETWEIGHT x 6 0 ", -1, "220", E::kNone, 220, E::kNone, 220, "000220", "000220"},
       {"8 NETWEIGHT x 6 0 ", 2, "220", E::kNone, 998, E::kNone, 998 & 0xFF, "998", "998"},
   };
-  for (const Row& r : rows) {
-    const bool named = r.line[0] == 'N';
-    CQuenzelField field = MakeField(r.line + named, named ? "N" : "");
-    if (r.scale != 0)
-      field.SetFieldConversionDetails(true, std::max(r.scale, 0), -2, 1, -3, 0, true, false, false);
-    field.m_Value = r.value;
+  for (const auto& [line, scale, value, numberResult, number, charResult, c, utf8, codePage] :
+       rows) {
+    const bool named = line[0] == 'N';
+    CQuenzelField field = MakeField(line + named, named ? "N" : "");
+    if (scale != 0)
+      field.SetFieldConversionDetails(true, std::max(scale, 0), -2, 1, -3, 0, true, false, false);
+    field.m_Value = value;
     field.m_Rejected.clear();
-    long long number = 99;
-    unsigned char c = 'z';
+    long long gotNumber = 99;
+    unsigned char gotC = 'z';
     char plain = 'z';
-    std::string utf8 = "-", codePage = "-";
-    EXPECT_EQ(field.GetValue(number), r.numberResult) << r.line << " " << r.value;
-    EXPECT_EQ(field.GetValue(c), r.charResult) << r.line << " " << r.value;
-    EXPECT_EQ(field.GetValueUTF8(plain), r.charResult) << r.line << " " << r.value;
-    EXPECT_EQ(field.GetValueUTF8(utf8), E::kNone) << r.line;
-    EXPECT_EQ(field.GetValue(codePage), E::kNone) << r.line;
-    EXPECT_EQ(number, r.number) << r.line << " " << r.value;
-    EXPECT_EQ(c, r.c) << r.line << " " << r.value;
-    EXPECT_EQ(static_cast<unsigned char>(plain), r.c) << r.line << " " << r.value;
-    EXPECT_EQ(utf8 + "|" + codePage, std::string(r.utf8) + "|" + r.codePage) << r.line;
-    const bool ok = r.numberResult == E::kNone && r.charResult == E::kNone;
-    EXPECT_EQ(field.m_Rejected, ok ? "" : r.value) << r.line << " " << r.value;
+    std::string gotUtf8 = "-", gotCodePage = "-";
+    EXPECT_EQ(field.GetValue(gotNumber), numberResult) << line << " " << value;
+    EXPECT_EQ(field.GetValue(gotC), charResult) << line << " " << value;
+    EXPECT_EQ(field.GetValueUTF8(plain), charResult) << line << " " << value;
+    EXPECT_EQ(field.GetValueUTF8(gotUtf8), E::kNone) << line;
+    EXPECT_EQ(field.GetValue(gotCodePage), E::kNone) << line;
+    EXPECT_EQ(gotNumber, number) << line << " " << value;
+    EXPECT_EQ(gotC, c) << line << " " << value;
+    EXPECT_EQ(static_cast<unsigned char>(plain), c) << line << " " << value;
+    EXPECT_EQ(gotUtf8 + "|" + gotCodePage, std::string(utf8) + "|" + codePage) << line;
+    const bool ok = numberResult == E::kNone && charResult == E::kNone;
+    EXPECT_EQ(field.m_Rejected, ok ? "" : value) << line << " " << value;
   }
   // The narrower getters keep the low bits of a temporary that starts at 0.
   CQuenzelField field = MakeField("1 NUMERIC x 30 0 ");

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <tuple>
 
 #include "test_env.h"
 
@@ -17,12 +18,8 @@ class FieldSettersTest : public QuenzelEnvTest {};
 // from kilograms (factor -3) to that scale system (factor -2), and a scale
 // of -1 switches conversion on without a scale system.
 TEST_F(FieldSettersTest, FromText) {
-  struct Row {
-    int mode, scale;
-    const char *line, *text;
-    QuenzelError result;
-    const char *value, *rejected;  // m_Value afterwards; m_Rejected afterwards
-  };
+  using Row = std::tuple<int, int, const char*, const char*, QuenzelError, const char*,
+                         const char*>;  // mode, scale, line, text, result, value, rejected
   const Row rows[] = {
       {0, 0, "1 NUMERIC x 6 0 ", "12a", E::kInvalidNumeric, "0", "12a"},
       {0, 0, "1 NUMERIC x 6 0 ", "", E::kInvalidNumeric, "0", ""},
@@ -56,16 +53,16 @@ TEST_F(FieldSettersTest, FromText) {
       {0, 7, "7 WEIGHT x 2 0 ", "123", E::kConvertFail, "123", "123"},
       {1, 2, "7 WEIGHT x 6 9 500 2500 ", "2000", E::kRangeWarning, "9", "2000:9"},
   };
-  for (const Row& r : rows) {
-    WriteRegistry({{kQuenzelKey, "DEFAULTDATAMODE", r.mode ? "1" : "0"}});
-    const bool named = r.line[0] == 'N';
-    CQuenzelField field = MakeField(r.line + named, named ? "N" : "");
-    if (r.scale != 0)
-      field.SetFieldConversionDetails(true, std::max(r.scale, 0), -2, 1, -3, 0, true, false, false);
+  for (const auto& [mode, scale, line, text, result, value, rejected] : rows) {
+    WriteRegistry({{kQuenzelKey, "DEFAULTDATAMODE", mode ? "1" : "0"}});
+    const bool named = line[0] == 'N';
+    CQuenzelField field = MakeField(line + named, named ? "N" : "");
+    if (scale != 0)
+      field.SetFieldConversionDetails(true, std::max(scale, 0), -2, 1, -3, 0, true, false, false);
     field.m_Rejected = "-";
-    EXPECT_EQ(field.SetValueUTF8(r.text, false), r.result) << r.line << " <- " << r.text;
-    EXPECT_EQ(field.m_Value, r.value) << r.line << " <- " << r.text;
-    EXPECT_EQ(field.m_Rejected, r.rejected) << r.line << " <- " << r.text;
+    EXPECT_EQ(field.SetValueUTF8(text, false), result) << line << " <- " << text;
+    EXPECT_EQ(field.m_Value, value) << line << " <- " << text;
+    EXPECT_EQ(field.m_Rejected, rejected) << line << " <- " << text;
   }
   CQuenzelField send = MakeField("1 NUMERIC x 6 7 1 100 ", "", true);  // SEND never substitutes
   EXPECT_EQ(send.SetValueUTF8("0", false), E::kLengthError);
@@ -116,13 +113,8 @@ QuenzelError SetTyped(CQuenzelField& f, char kind, long long v) {
 }
 
 TEST_F(FieldSettersTest, TypedSetters) {
-  struct Row {
-    const char* line;
-    char kind;
-    long long v;
-    QuenzelError result;
-    const char* value;
-  };
+  using Row = std::tuple<const char*, char, long long, QuenzelError,
+                         const char*>;  // line, kind, v, result, value
   const Row rows[] = {
       {"1 NUMERIC x 4 0 ", 'i', -5, E::kNone, "-005"},
       {"1 NUMERIC x 9 0 ", 'u', -1, E::kLengthError, "4294967295"},
@@ -138,10 +130,10 @@ TEST_F(FieldSettersTest, TypedSetters) {
       {"3 STRING x 3", 'i', 12345, E::kLengthError, "12345"},
       {"3 STRING x 3", 'c', 'Y', E::kNone, ""},
   };
-  for (const Row& r : rows) {
-    CQuenzelField field = MakeField(r.line);
-    EXPECT_EQ(SetTyped(field, r.kind, r.v), r.result) << r.line << " " << r.kind << r.v;
-    EXPECT_EQ(field.m_Value, r.value) << r.line << " " << r.kind << r.v;
+  for (const auto& [line, kind, v, result, value] : rows) {
+    CQuenzelField field = MakeField(line);
+    EXPECT_EQ(SetTyped(field, kind, v), result) << line << " " << kind << v;
+    EXPECT_EQ(field.m_Value, value) << line << " " << kind << v;
   }
 }
 

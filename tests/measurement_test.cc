@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "test_env.h"
 
 namespace {
@@ -25,10 +27,8 @@ class MeasurementTest : public QuenzelEnvTest {
 };
 
 TEST_F(MeasurementTest, HostAndScaleAgree) {
-  struct Row {
-    const char *value, *text;  // a registry setting of the scale
-    bool highResolution, conversionOn;
-  };
+  using Row = std::tuple<const char*, const char*, bool,
+                         bool>;  // value, text, highResolution, conversionOn
   const Row rows[] = {
       {"WeightScalingSystem", "-3", false, false},
       {"WeightScalingSystem", "-3", true, true},
@@ -41,13 +41,13 @@ TEST_F(MeasurementTest, HostAndScaleAgree) {
       {"PriceMeasurementSystem", "Decimal", false, true},
       {"WeightMeasurementSystem", "decimal", false, false},  // the host's system replaces it
   };
-  for (const Row& r : rows) {
-    WriteRegistry({{kSystemKey, r.value, r.text}});
+  for (const auto& [value, text, highResolution, conversionOn] : rows) {
+    WriteRegistry({{kSystemKey, value, text}});
     CQuenzelRecord record = Read(kItem);
-    record.highResolution = r.highResolution;
+    record.highResolution = highResolution;
     record.DriverSetRecordWeightDetails(1, -3, true, false, false);
-    EXPECT_EQ(record.conversionOn, r.conversionOn) << r.value << "=" << r.text;
-    EXPECT_EQ(record.backwardCompatible, r.conversionOn) << r.value;
+    EXPECT_EQ(record.conversionOn, conversionOn) << value << "=" << text;
+    EXPECT_EQ(record.backwardCompatible, conversionOn) << value;
   }
 }
 
@@ -74,13 +74,8 @@ TEST_F(MeasurementTest, HandOverBySite) {
                  {kSystemKey, "TotalsWeightScalingSystem", "-1"},
                  {kSystemKey, "NetWeightMeasurementSystem", "avoir"},
                  {kSystemKey, "NetWeightScalingSystem", "-2"}});
-  struct Row {
-    const char* action;
-    bool highResolution;
-    int field;
-    bool reading;
-    int scaleMS, scaleSF;
-  };
+  using Row = std::tuple<const char*, bool, int, bool, int,
+                         int>;  // action, highResolution, field, reading, scaleMS, scaleSF
   const Row rows[] = {
       {"SEND", false, 7, true, 1, -3},    {"SEND", false, 7, false, 1, -3},
       {"DELETE", false, 7, true, 2, -1},  {"DELETE", false, 7, false, 1, -3},
@@ -88,17 +83,17 @@ TEST_F(MeasurementTest, HandOverBySite) {
       {"SEND", true, 10, true, 1, -4},    {"DELETE", true, 10, true, 2, -4},
       {"DELETE", false, 10, true, 2, -1}, {"SEND", true, 10, false, 1, -4},
   };
-  for (const Row& r : rows) {
+  for (const auto& [action, highResolution, field, reading, scaleMS, scaleSF] : rows) {
     std::string block = kItem;
-    CQuenzelRecord record = Read(block.replace(3, 4, r.action));
-    record.highResolution = r.highResolution;
+    CQuenzelRecord record = Read(block.replace(3, 4, action));
+    record.highResolution = highResolution;
     record.DriverSetFieldWeightDetails(6, 3, -2);  // another field's units stay its own
     record.DriverSetRecordWeightDetails(1, -3, false, false, true);
-    std::istringstream data("12 " + std::to_string(r.field) + " 1 \"5\" 0 ");
-    r.reading ? static_cast<void>(data >> record) : static_cast<void>(Written(record));
-    const CQuenzelField& f = *record.FindField(r.field);
-    EXPECT_EQ(f.m_ScaleMS * 10 + f.m_ScaleSF, r.scaleMS * 10 + r.scaleSF)
-        << r.action << " " << r.field << " read=" << r.reading;
+    std::istringstream data("12 " + std::to_string(field) + " 1 \"5\" 0 ");
+    reading ? static_cast<void>(data >> record) : static_cast<void>(Written(record));
+    const CQuenzelField& f = *record.FindField(field);
+    EXPECT_EQ(f.m_ScaleMS * 10 + f.m_ScaleSF, scaleMS * 10 + scaleSF)
+        << action << " " << field << " read=" << reading;
     EXPECT_EQ(f.m_HostMS * 10 + f.m_HostSF, 7);
     EXPECT_EQ(record.FindField(6)->m_HostMS * 10 + record.FindField(6)->m_HostSF, 28);
   }

@@ -3,16 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <tuple>
 
 namespace quenzel::detail {
 namespace {
 
 TEST(NumbersTest, ReadingsAndFormatting) {
-  struct Row {
-    std::string text;
-    int atoi;
-    long long atoi64, setter;  // the setters read no blanks and no '+'
-  };
+  using Row = std::tuple<std::string, int, long long, long long>;  // text, atoi, atoi64, setter
   const Row rows[] = {
       {"  -17x", -17, -17, 0},
       {"+8", 8, 8, 0},
@@ -28,10 +25,10 @@ TEST(NumbersTest, ReadingsAndFormatting) {
                    3),
        7, 7, 7},
   };
-  for (const Row& r : rows) {
-    EXPECT_EQ(Atoi(r.text), r.atoi) << r.text;
-    EXPECT_EQ(Atoi64(r.text), r.atoi64) << r.text;
-    EXPECT_EQ(ParseDecimal(r.text, kSetterSyntax), r.setter) << r.text;
+  for (const auto& [text, atoi, atoi64, setter] : rows) {
+    EXPECT_EQ(Atoi(text), atoi) << text;
+    EXPECT_EQ(Atoi64(text), atoi64) << text;
+    EXPECT_EQ(ParseDecimal(text, kSetterSyntax), setter) << text;
   }
   bool overflow = true;
   ParseDecimal("9223372036854775807", kSetterSyntax, &overflow);

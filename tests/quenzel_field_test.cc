@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "test_env.h"
 
 namespace {
@@ -14,24 +16,22 @@ TEST(QuenzelFieldTest, ConstructionAndReset) {
   EXPECT_EQ(named.m_Type, kTypeString);
   EXPECT_EQ(CQuenzelField("x", "defs", "log", "42", "cp-1252", false, "ITEM").m_FieldNumber, -1);
 
-  struct Row {
-    const char *line, *value;  // after Reset
-  };
+  using Row = std::tuple<const char*, const char*>;  // line, value
   const Row rows[] = {
       {"4 FLAG x 1 N Y N", "N"},
       {"4 FLAG x 1", " "},
       {"4 FLAG x 1 ab", "0"},
       {"1 NUMERIC x 6 0 PRIVATE 1-9 ", "0"},
   };
-  for (const Row& r : rows) {
-    CQuenzelField field = MakeField(r.line);
+  for (const auto& [line, value] : rows) {
+    CQuenzelField field = MakeField(line);
     field.m_Value = "changed";
     field.SetSupplied(true);
     field.Reset();
-    EXPECT_EQ(field.m_Value, r.value) << r.line;
-    EXPECT_FALSE(field.IsSupplied()) << r.line;
+    EXPECT_EQ(field.m_Value, value) << line;
+    EXPECT_FALSE(field.IsSupplied()) << line;
     CQuenzelField copy = field;
-    EXPECT_EQ(Describe(copy) + copy.m_Value, Describe(field) + r.value);
+    EXPECT_EQ(Describe(copy) + copy.m_Value, Describe(field) + value);
   }
 }
 

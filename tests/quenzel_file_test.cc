@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "host_services.h"
 #include "test_env.h"
 
@@ -37,21 +39,17 @@ TEST_F(QuenzelFileTest, StartEntryAuditSwitchAndVersion) {
   const std::string path = DefinitionPath("defs.txt");
   EXPECT_EQ(LogEntries("POS"), (std::vector<std::vector<std::string>>{
                                    {"quenzel", "996", path, path, "CQuenzelFile::Read()"}}));
-  struct Row {
-    const char *image, *required;  // of the library file; "" for none
-    bool ok;
-  };
+  using Row = std::tuple<const char*, const char*, bool>;  // image, required, ok
   const Row rows[] = {{"", "3.1.204", false},     {"pe32.dll", "3.1.204", true},
                       {"pe32.dll", "3.1", false}, {"pe32.dll", "3.1.204.7", false},
                       {"pe32plus.dll", "", true}, {"dos_only.dll", "3.1.204", false}};
   WriteDefinition("defs.txt", "#12 SEND\n");
-  for (const Row& r : rows) {
+  for (const auto& [image, required, ok] : rows) {
     const std::string corpus = std::string(QUENZEL_SOURCE_DIR) + "/fuzz/corpus/winver/";
-    if (*r.image)
-      quenzel_test::WriteFile(dir() + "/quenzel.dll", quenzel_test::ReadFile(corpus + r.image));
+    if (*image)
+      quenzel_test::WriteFile(dir() + "/quenzel.dll", quenzel_test::ReadFile(corpus + image));
     CQuenzelFile checked;
-    EXPECT_EQ(checked.Initialise("defs.txt", "V", nullptr, r.required), r.ok)
-        << r.image << r.required;
+    EXPECT_EQ(checked.Initialise("defs.txt", "V", nullptr, required), ok) << image << required;
   }
   EXPECT_EQ(LogEntries("V").size(), 2u) << "a failed version check logs nothing";
   char version[18] = "x";

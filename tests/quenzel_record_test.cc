@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "test_env.h"
 
 namespace {
@@ -66,10 +68,7 @@ TEST(QuenzelRecordTest, ResetAndAssignment) {
 }
 
 TEST(QuenzelRecordTest, CheckKeyFieldSupplied) {
-  struct Row {
-    const char *block, *supplied;  // name of the field marked supplied, or ""
-    bool passes;
-  };
+  using Row = std::tuple<const char*, const char*, bool>;  // block, supplied, passes
   const Row rows[] = {
       {"1 SEND\n1 NUMERIC name=\"A\" 4 0 1-9\n", "", true},
       {"1 SEND\n1 NUMERIC name=\"A\" 4 0 KEYPOS = F2 1-9\n", "", false},
@@ -78,12 +77,12 @@ TEST(QuenzelRecordTest, CheckKeyFieldSupplied) {
       {"1 DELETE table:action \"DELETEONE\"\n1 NUMERIC name=\"F2\" 4 0 1-9\n", "F2", true},
       {"1 DELETE table:action \"DELETEONE\"\n1 NUMERIC name=\"F2\" 4 0 1-9\n", "", false},
   };
-  for (const Row& r : rows) {
-    CQuenzelRecord record = MakeRecord(r.block);
-    if (*r.supplied) record.FindField(std::string(r.supplied))->SetSupplied(true);
-    EXPECT_EQ(record.CheckKeyFieldSupplied(), r.passes) << r.block << " supplied " << r.supplied;
+  for (const auto& [block, supplied, passes] : rows) {
+    CQuenzelRecord record = MakeRecord(block);
+    if (*supplied) record.FindField(std::string(supplied))->SetSupplied(true);
+    EXPECT_EQ(record.CheckKeyFieldSupplied(), passes) << block << " supplied " << supplied;
   }
-  CQuenzelRecord missing = MakeRecord(rows[0].block);
+  CQuenzelRecord missing = MakeRecord(std::get<0>(rows[0]));
   missing.keyF3Name = "GONE";
   EXPECT_FALSE(missing.CheckKeyFieldSupplied()) << "a key whose field is missing";
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "numbers.h"
 #include "test_env.h"
 
@@ -13,12 +15,8 @@ using namespace quenzel_test;
 TEST(WeightConversionTest, EverySystemPair) {
   // Expected values follow the conversion rules with single-precision
   // rounding after every step.
-  struct Row {
-    long long value;
-    WeightUnits from, to;
-    QuenzelError result;
-    long long converted;  // cut toward zero
-  };
+  using Row = std::tuple<long long, WeightUnits, WeightUnits, QuenzelError,
+                         long long>;  // value, from, to, result, converted
   const Row rows[] = {
       {1000, {1, 0}, {2, -2}, E::kNone, 220450},    // 2.2045 pounds a kilogram
       {10000, {2, 0}, {1, -3}, E::kNone, 4536000},  // 0.4536 kilograms a pound
@@ -46,12 +44,12 @@ TEST(WeightConversionTest, EverySystemPair) {
       {0, {9, 9}, {9, 9}, E::kNone, 0},
   };
   const std::string none;
-  for (const Row& r : rows) {
+  for (const auto& [value, from, to, result, converted] : rows) {
     float out = -1;
-    EXPECT_EQ(ConvertWeight(r.value, r.from, r.to, out, {none, none, 7}), r.result)
-        << r.value << " from " << r.from.system << "," << r.from.factor << " to " << r.to.system
-        << "," << r.to.factor;
-    EXPECT_EQ(CutToInteger<long long>(out), r.converted) << r.value << " to " << r.to.system;
+    EXPECT_EQ(ConvertWeight(value, from, to, out, {none, none, 7}), result)
+        << value << " from " << from.system << "," << from.factor << " to " << to.system << ","
+        << to.factor;
+    EXPECT_EQ(CutToInteger<long long>(out), converted) << value << " to " << to.system;
   }
 }
 
