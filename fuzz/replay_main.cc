@@ -2,12 +2,10 @@
 // named on the command line, and each file (in name order) in a directory
 // named there, goes once through LLVMFuzzerTestOneInput.
 #include <algorithm>
-#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <string>
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);

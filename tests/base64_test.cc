@@ -16,7 +16,6 @@ TEST(Base64Test, DecodeAndEncode) {
       {"QUJDRA", "ABC"},    // a group cut off gives nothing
       {"QQ==QUJD", "A"},    // padding ends the text
       {"QQBC", "A"},        // the result stops at a zero byte
-      {"QU", ""},
   };
   for (const auto& [text, bytes] : rows) EXPECT_EQ(DecodeBase64(text), bytes) << text;
   for (const char* plain : {"", "A", "AB", "ABC", "\xff\xfe\x80?>"})

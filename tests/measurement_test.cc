@@ -77,11 +77,10 @@ TEST_F(MeasurementTest, HandOverBySite) {
   using Row = std::tuple<const char*, bool, int, bool, int,
                          int>;  // action, highResolution, field, reading, scaleMS, scaleSF
   const Row rows[] = {
-      {"SEND", false, 7, true, 1, -3},    {"SEND", false, 7, false, 1, -3},
-      {"DELETE", false, 7, true, 2, -1},  {"DELETE", false, 7, false, 1, -3},
-      {"SEND", false, 9, true, 3, -2},    {"DELETE", false, 9, false, 3, -2},
-      {"SEND", true, 10, true, 1, -4},    {"DELETE", true, 10, true, 2, -4},
-      {"DELETE", false, 10, true, 2, -1}, {"SEND", true, 10, false, 1, -4},
+      {"SEND", false, 7, true, 1, -3},   {"SEND", false, 7, false, 1, -3},
+      {"DELETE", false, 7, true, 2, -1}, {"DELETE", false, 7, false, 1, -3},
+      {"SEND", false, 9, true, 3, -2},   {"DELETE", false, 9, false, 3, -2},
+      {"SEND", true, 10, true, 1, -4},   {"DELETE", true, 10, true, 2, -4},
   };
   for (const auto& [action, highResolution, field, reading, scaleMS, scaleSF] : rows) {
     std::string block = kItem;

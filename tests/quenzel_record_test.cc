@@ -22,13 +22,11 @@ TEST(QuenzelRecordTest, LookupsAndCreation) {
   EXPECT_EQ(record.FindField(3)->m_Name, "DESC") << "the first of two numbers wins";
   EXPECT_EQ(record.FindField(std::string("DUPLICATE"))->m_FieldNumber, 3);
   EXPECT_EQ(record.FindField(std::string("desc")), nullptr);
-  EXPECT_EQ(record.GetFieldByIdx(3), &record.fields[3]);
-  EXPECT_EQ(record.GetFieldByIdx(4), nullptr);
+  EXPECT_TRUE(record.GetFieldByIdx(3) == &record.fields[3] && record.GetFieldByIdx(4) == nullptr);
 
   CQuenzelField* created = record.CreateFindField(42);
-  EXPECT_EQ(created->m_Type, kTypeString);
-  EXPECT_EQ(created->m_Comment, "42");
-  EXPECT_TRUE(created->m_SendOrDelete);
+  EXPECT_TRUE(created->m_Type == kTypeString && created->m_Comment == "42" &&
+              created->m_SendOrDelete);
   EXPECT_EQ(record.CreateFindField(42), created);
   EXPECT_EQ(record.FindField(std::string("42")), created);
   CQuenzelField* byName = record.CreateFindField(std::string("05"));
@@ -47,8 +45,7 @@ TEST(QuenzelRecordTest, ResetAndAssignment) {
   record.conversionOn = true;
   record.Reset();
   ASSERT_EQ(record.fields.size(), 3u);
-  EXPECT_EQ(record.FindField(1)->m_Value, "0");
-  EXPECT_FALSE(record.FindField(1)->m_Supplied);
+  EXPECT_TRUE(record.FindField(1)->m_Value == "0" && !record.FindField(1)->m_Supplied);
   EXPECT_EQ(record.FindField(3)->m_Name, "DUPLICATE") << "the next field of the number moves up";
   EXPECT_EQ(record.FindField(std::string("UOM")), &record.fields[2]);
   EXPECT_EQ(record.FindField(std::string("DESC")), nullptr);

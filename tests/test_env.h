@@ -5,11 +5,11 @@
 #ifndef QUENZEL_TESTS_TEST_ENV_H_
 #define QUENZEL_TESTS_TEST_ENV_H_
 
-#include <ftw.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -102,10 +102,7 @@ class QuenzelEnvTest : public ::testing::Test {
     ::setenv("LOGBOOK_DIR", (dir_ + "/logs").c_str(), 1);
     WriteRegistry({});
   }
-  void TearDown() override {
-    auto remove = [](const char* p, const struct stat*, int, struct FTW*) { return ::remove(p); };
-    ::nftw(dir_.c_str(), remove, 16, FTW_DEPTH | FTW_PHYS);
-  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
   // Writes the registry export: ZQEXE (this directory) plus `values`.
   void WriteRegistry(std::vector<RegistryValue> values) {
     values.insert(values.begin(), {kEnvironmentKey, "ZQEXE", dir_ + "/"});
