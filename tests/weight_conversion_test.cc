@@ -25,8 +25,8 @@ TEST(WeightConversionTest, EverySystemPair) {
       {3, {1, 1}, {2, 0}, E::kNone, 66},
       {1000, {1, -3}, {3, -3}, E::kNone, 282},
       {100, {2, -2}, {1, -3}, E::kNone, 454},
-      {7, {2, 1}, {3, 0}, E::kNone, 7},   // a positive source factor is not applied
-      {28, {2, 0}, {3, 2}, E::kNone, 1},  // 28 pounds a unit of factor 2
+      {7, {2, 1}, {3, 0}, E::kNone, 7},       // a positive source factor is not applied
+      {2800, {2, 0}, {3, 2}, E::kNone, 100},  // 28 pounds a unit of factor 2
       {2240, {3, 0}, {1, 1}, E::kNone, 102},
       {3, {3, 2}, {2, 0}, E::kNone, 84},
       {16777217, {1, 0}, {1, 0}, E::kNone, 16777216},  // beyond float precision
