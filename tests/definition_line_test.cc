@@ -28,6 +28,7 @@ TEST(DefinitionLineTest, FieldLines) {
       {"1 NUMERIC name=\"PLU\" 6 0 1 999", "PLU", true, "n=1 type=1 len=6 list=1"},
       {"1 NUMERIC x 4 7", "", true, "n=1 type=1 len=4"},  // a last default is ignored
       {"1 NUMERIC x 4 0 PSEUDO 109 1-9", "", true, "n=1 type=1 len=4 list=1-9 pseudo=109"},
+      {"1 NUMERIC x 4 0 PSEUDO 0", "", false, "n=1 type=1 len=4"},
       {"1 NUMERIC x 4 0 DELCTLCH 1-9", "", true, "n=1 type=1 len=4 min=0 max=1"},
       // Text tails.
       {"3 STRING x 24 INITVALUE= ab\"c d\" KEY = K", "", true,

@@ -50,11 +50,8 @@ const std::string* ElementValue(CQuenzelField& f, std::string& number) {
       // A value of nothing but pad characters over the whole length is the default.
       const char pad = static_cast<char>(f.m_Default & 0xFF);
       const std::size_t length = static_cast<std::size_t>(std::max(f.m_Length, 0));
-      const auto end = f.m_Value.begin() + static_cast<std::ptrdiff_t>(length);
-      if (f.m_Value.size() >= length &&
-          std::all_of(f.m_Value.begin(), end, [pad](char c) { return c == pad; }))
-        return nullptr;
-      return &f.m_Value;
+      const bool onlyPad = f.m_Value.size() >= length && f.m_Value.find_first_not_of(pad) >= length;
+      return onlyPad ? nullptr : &f.m_Value;
     }
     case TypeClass::kSingleCharacter: {
       unsigned char c = 0;
