@@ -96,10 +96,13 @@ TEST_F(DefinitionCacheTest, EveryMemberRoundTrips) {
   EXPECT_NE(Describe(loaded).find("min=1 max=99"), std::string::npos);
   CQuenzelRecord* record = loaded.GetRecord(std::string("ITEM"));
   EXPECT_EQ(record->FindField(std::string("DESC")), &record->fields[1]) << "indexes rebuilt";
-  std::string huge = ReadFile(Cache());  // a record count beyond the bytes: not used
+  const std::string valid = ReadFile(Cache());
+  std::string huge = valid;  // a record count beyond the bytes, and a byte past the end
   huge[4 + 4 + Base().size() + 3] = '\x7f';
-  WriteFile(Cache(), huge);
-  EXPECT_EQ(LoadCache(loaded, Base()), -1);
+  for (const std::string& bad : {huge, valid + "x"}) {
+    WriteFile(Cache(), bad);
+    EXPECT_EQ(LoadCache(loaded, Base()), -1);
+  }
   CacheSwitch(false);
   EXPECT_EQ(LoadCache(loaded, Base()) + SaveCache(loaded, Base(), nullptr), -2);
 }

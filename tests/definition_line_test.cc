@@ -37,7 +37,7 @@ TEST(DefinitionLineTest, FieldLines) {
       {"3 TEXT x 9 SPLITCNT 4 100 DELCTLCH", "", true,
        "n=3 type=5 len=9 def=32 split=4,100 delctlch"},
       {"3 TEXT x 9 SPLITCNT 4 100", "", false, "n=3 type=5 len=9 def=32 split=4,100"},
-      {"3 STRING x 24 KEYPOS \t\"=\"", "", true, "n=3 type=3 len=24 def=32 keypos= "},
+      {"3 STRING x 24 KEYPOS \t\r\"=\"", "", true, "n=3 type=3 len=24 def=32 keypos= "},
       {"3 STRING x 24 PRIVATE stray", "", false, "n=3 type=3 len=24 def=32 private"},
       {"3 STRING x 2 abc stray", "", true, "n=3 type=3 len=2"},  // first item too long
       // Single-character tails: allowed characters or a value list.

@@ -22,7 +22,6 @@ TEST(WeightConversionTest, EverySystemPair) {
       {10000, {2, 0}, {1, -3}, E::kNone, 4536000},  // 0.4536 kilograms a pound
       {-1000, {1, -3}, {2, -2}, E::kNone, -220},
       {25, {1, -3}, {1, -2}, E::kNone, 3},  // 2.5 rounds up
-      {3, {1, 1}, {2, 0}, E::kNone, 66},
       {1000, {1, -3}, {3, -3}, E::kNone, 282},
       {100, {2, -2}, {1, -3}, E::kNone, 454},
       {7, {2, 1}, {3, 0}, E::kNone, 7},       // a positive source factor is not applied
