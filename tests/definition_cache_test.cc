@@ -97,9 +97,10 @@ TEST_F(DefinitionCacheTest, EveryMemberRoundTrips) {
   CQuenzelRecord* record = loaded.GetRecord(std::string("ITEM"));
   EXPECT_EQ(record->FindField(std::string("DESC")), &record->fields[1]) << "indexes rebuilt";
   const std::string valid = ReadFile(Cache());
-  std::string huge = valid;  // a record count beyond the bytes, and a byte past the end
+  std::string huge = valid, trailing = valid + "x";  // a count beyond the bytes; a byte more
   huge[4 + 4 + Base().size() + 3] = '\x7f';
-  for (const std::string& bad : {huge, valid + "x"}) {
+  trailing[0] = static_cast<char>(trailing[0] + 1);  // the length field agrees
+  for (const std::string& bad : {huge, trailing}) {
     WriteFile(Cache(), bad);
     EXPECT_EQ(LoadCache(loaded, Base()), -1);
   }
