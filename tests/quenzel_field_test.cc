@@ -8,7 +8,8 @@ namespace {
 
 TEST(QuenzelFieldTest, ConstructionAndReset) {
   CQuenzelField named(7, "defs", "log", "42abc", "cp-1252", false, "ITEM");
-  EXPECT_EQ(named.m_FieldNumber * 100 + named.m_RecordNumber + named.m_Type, 4207 + kTypeString);
+  EXPECT_EQ(named.m_FieldNumber * 100 + named.m_RecordNumber + named.m_Type + named.m_Supplied,
+            4207 + kTypeString);
   EXPECT_EQ(CQuenzelField("x", "defs", "log", "42", "cp-1252", false, "ITEM").m_FieldNumber, -1);
   EXPECT_FALSE(named.m_ConvertField || named.m_ConversionOn || named.m_HostUnitsFixed);
   for (const auto& [line, value] : {std::make_pair("4 FLAG x 1", " "),

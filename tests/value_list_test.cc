@@ -5,7 +5,6 @@
 namespace quenzel::detail {
 namespace {
 
-// Each row: a list, a value and whether it matches; numbers then characters.
 TEST(ValueListTest, NumberAndCharacterMatching) {
   const std::tuple<const char*, long long, bool> numbers[] = {{"1-5", 1, true},
                                                               {"1-5", 5, true},
