@@ -54,7 +54,10 @@ void PrintReadError(const std::string& path) {
       std::cerr << path << ": the file is UTF-16 text; save it as 8-bit text\n";
       return;
     case ReadErrorKind::kOpenFailed:
-      std::cerr << path << ": cannot open the file\n";
+      std::cerr << path << ": cannot open the file (missing, unreadable, or not a regular file)\n";
+      return;
+    case ReadErrorKind::kReadFailed:
+      std::cerr << path << ":" << error.line << ": a read error stopped reading the file\n";
       return;
     case ReadErrorKind::kNone:
       std::cerr << path << ": the file could not be loaded\n";

@@ -3,6 +3,7 @@
 #include "logbook.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <syslog.h>
 #include <time.h>
@@ -134,15 +135,26 @@ std::string LogFileName(const char* log_name) {
   return name + kFileSuffix;
 }
 
+// True when the file ends in the middle of a line: an earlier entry was
+// cut short (a full file system).
+bool EndsInsideLine(int fd) {
+  struct stat info;
+  char last = '\n';
+  return fstat(fd, &info) == 0 && info.st_size > 0 &&
+         pread(fd, &last, 1, info.st_size - 1) == 1 && last != '\n';
+}
+
 // Appends `line` with one write() to an O_APPEND descriptor, so that lines
-// from concurrent writers (threads or processes) never interleave.
-int AppendToFile(const char* dir, const char* log_name, const std::string& line) {
+// from concurrent writers (threads or processes) never interleave. After an
+// entry that was cut short, the next one starts on a line of its own.
+int AppendToFile(const char* dir, const char* log_name, std::string& line) {
   const std::string path = std::string(dir) + '/' + LogFileName(log_name);
   int fd;
   do {
     fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) return -1;
+  if (EndsInsideLine(fd)) line.insert(0, 1, '\n');
   ssize_t written;
   do {
     written = write(fd, line.data(), line.size());

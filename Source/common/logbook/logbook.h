@@ -32,7 +32,9 @@
 // (LOG_USER, LOG_INFO) with the log name as ident. Entries with a null or
 // empty log name are dropped.
 //
-// Thread-safe: each entry is written with a single append.
+// Thread-safe: each entry is written with a single append. An entry that a
+// full file system cut short is not completed; the next entry begins with a
+// line feed of its own, so it starts on a new line.
 #ifndef LOGBOOK_LOGBOOK_H_
 #define LOGBOOK_LOGBOOK_H_
 

@@ -10,6 +10,7 @@
 #include "field_types.h"
 #include "measurement.h"
 #include "numbers.h"
+#include "stream_guard.h"
 #include "token_reader.h"
 
 namespace quenzel {
@@ -36,7 +37,9 @@ void WriteText(std::ostream& out, std::string_view text) {
   std::ostream::sentry ready(out);
   if (!ready) return;
   const std::streamsize size = static_cast<std::streamsize>(text.size());
-  if (out.rdbuf()->sputn(text.data(), size) != size) out.setstate(std::ios::badbit);
+  std::streamsize put = 0;
+  if (GuardBuffer(out, [&] { put = out.rdbuf()->sputn(text.data(), size); }) && put != size)
+    out.setstate(std::ios::badbit);
 }
 
 // The value a field's element sends, or null when it sends nothing (its
@@ -94,7 +97,10 @@ bool ReadyForInput(std::istream& in) {
 
 // Skips one byte as the stream's ignore(1) does: OPEN and CLOSE.
 void SkipByte(std::istream& in) {
-  if (ReadyForInput(in) && in.rdbuf()->sbumpc() == kEof) in.setstate(std::ios::eofbit);
+  if (!ReadyForInput(in)) return;
+  int c = 0;
+  if (GuardBuffer(in, [&] { c = in.rdbuf()->sbumpc(); }) && c == kEof)
+    in.setstate(std::ios::eofbit);
 }
 
 // Takes up to `length` bytes, stopping before a zero byte (which stays in
@@ -107,20 +113,24 @@ void ExtractValue(std::istream& in, unsigned long long length, std::string& valu
   if (!ReadyForInput(in)) return;
   std::streambuf* sb = in.rdbuf();
   std::ios::iostate state = std::ios::goodbit;
-  char block[512];
-  std::size_t filled = 0;
-  unsigned long long taken = 0;
-  int c = sb->sgetc();
-  while (taken < length && c != kEof && c != '\0') {
-    block[filled++] = static_cast<char>(c);
-    ++taken;
-    if (filled == sizeof block) {
-      value.append(block, filled);
-      filled = 0;
+  int c = 0;
+  const bool read = GuardBuffer(in, [&] {
+    char block[512];
+    std::size_t filled = 0;
+    unsigned long long taken = 0;
+    c = sb->sgetc();
+    while (taken < length && c != kEof && c != '\0') {
+      block[filled++] = static_cast<char>(c);
+      ++taken;
+      if (filled == sizeof block) {
+        value.append(block, filled);
+        filled = 0;
+      }
+      c = sb->snextc();
     }
-    c = sb->snextc();
-  }
-  if (filled > 0) value.append(block, filled);
+    if (filled > 0) value.append(block, filled);
+  });
+  if (!read) return;
   if (c == kEof) state |= std::ios::eofbit;
   if (value.empty()) state |= std::ios::failbit;
   if (state != std::ios::goodbit) in.setstate(state);

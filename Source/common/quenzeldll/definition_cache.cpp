@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "definition_line.h"
 #include "host_services.h"
 
 namespace quenzel {
@@ -207,6 +208,10 @@ int LoadCache(CQuenzelFile& catalogue, const std::string& base) {
     in.Text(keys.back().second);
   }
   if (!in.ok() || !in.AtEnd()) return -1;  // all or nothing
+  // Only what the definition reader could have produced: a length of
+  // 2^31 - 1, say, would have every text getter pad to it.
+  for (const auto& entry : loaded)
+    if (!WithinReaderLimits(entry.second)) return -1;
 
   catalogue.definitionPath = std::move(path);
   // Moving in gives what a copy gives: indexes rebuilt, working texts empty.

@@ -1,6 +1,7 @@
 #include "definition_line.h"
 
 #include <algorithm>
+#include <initializer_list>
 
 #include "field_types.h"
 #include "line_reader.h"
@@ -294,6 +295,28 @@ bool ParseFieldLine(CQuenzelField& field, std::istream& in, bool& noField) {
 
   TailParser tail(field, in);
   return IsNumericType(field.m_Type) ? tail.Numeric() : tail.Text();
+}
+
+bool WithinReaderLimits(const CQuenzelRecord& record) {
+  auto fits = [](std::initializer_list<const std::string*> texts) {
+    for (const std::string* text : texts)
+      if (text->size() > static_cast<std::size_t>(kMaxLinePiece)) return false;
+    return true;
+  };
+  if (record.recordNumber < 0 || *ActionCodeName(record.action) == '\0' ||
+      !fits({&record.name, &record.lastFieldName, &record.fieldName, &record.keyF1Name,
+             &record.keyF2Name, &record.keyF3Name}))
+    return false;
+  for (const CQuenzelField& f : record.fields) {
+    if (f.m_Type == kTypeNone || *FieldTypeName(f.m_Type) == '\0' || f.m_FieldNumber < 1 ||
+        f.m_FieldNumber > kMaxFieldNumber || f.m_PseudoNumber < 0 ||
+        f.m_PseudoNumber > kMaxFieldNumber || f.m_Length < 1 || f.m_Length > kMaxLength ||
+        f.m_ValidChars.size() > static_cast<std::size_t>(kMaxLinePiece) ||
+        !fits({&f.m_Name, &f.m_RecordName, &f.m_Key, &f.m_KeyPos, &f.m_ValueList, &f.m_InitValue,
+               &f.m_Comment, &f.m_Value, &f.m_Rejected}))
+      return false;
+  }
+  return true;
 }
 
 }  // namespace detail

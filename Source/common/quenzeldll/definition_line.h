@@ -20,6 +20,7 @@
 #include <string>
 
 #include "quenzel_field.h"
+#include "quenzel_record.h"
 
 namespace quenzel {
 namespace detail {
@@ -47,6 +48,14 @@ std::string FieldLineComment(const std::string& line);
 // defines a valid field, or holds none (`noField` then true). False for an
 // invalid line; members set before the failure keep their values.
 bool ParseFieldLine(CQuenzelField& field, std::istream& in, bool& noField);
+
+// Whether `record` could have come from the reader: a known action, a
+// record number the header grammar gives, and in every field a known type,
+// field and pseudo numbers and a length within the grammar's bounds, and no
+// text taken from a line (names, keys, value list, initial value, comment,
+// value, valid characters) longer than a line piece. Texts the host or the
+// registry supplies (log name, paths, code page) are not bounded here.
+bool WithinReaderLimits(const CQuenzelRecord& record);
 
 }  // namespace detail
 }  // namespace quenzel

@@ -1,6 +1,6 @@
 #include "definition_reader.h"
 
-#include <fstream>
+#include <istream>
 
 #include "definition_line.h"
 #include "host_services.h"
@@ -77,14 +77,6 @@ void LogFileEntry(const std::string& logName, const std::string& message, const 
                     "%z", kFileOperation);
 }
 
-// A definition file that begins with a UTF-16 byte-order mark byte is
-// refused. A file that cannot be opened here is not Unicode.
-bool IsUnicodeFile(const std::string& nativePath) {
-  std::ifstream probe(nativePath, std::ios::binary);
-  const int first = probe.get();
-  return first == 0xFF || first == 0xFE;
-}
-
 }  // namespace
 
 bool ReadRecordBlock(CQuenzelRecord& record, std::istream& in) {
@@ -92,7 +84,7 @@ bool ReadRecordBlock(CQuenzelRecord& record, std::istream& in) {
   ReadLine(in, line);
   if (!ReadHeader(record, line)) return false;
   bool ok = true;
-  while (ok && !in.eof()) {
+  while (ok && in.good()) {
     if (in.peek() == '#') break;  // the next block begins; its '#' stays for the catalogue
     ReadLine(in, line);
     ok = ReadFieldLine(record, line);
@@ -102,20 +94,25 @@ bool ReadRecordBlock(CQuenzelRecord& record, std::istream& in) {
 
 bool ReadDefinitionFile(const std::string& path, const std::string& logName,
                         const std::function<void(const CQuenzelRecord&)>& keep) {
-  const std::string native = NativePath(path);
-  std::ifstream in(native);
-  if (IsUnicodeFile(native)) {
-    ReportReadError(ReadErrorKind::kUnicode, path, 0, 0);
-    LogFileEntry(logName, "File is unicode", path.c_str());
-    return false;
-  }
-  FileStatus status;
-  if (!in.is_open() || (StatFile(native, status) && status.directory)) {
+  InputFile file;
+  if (!file.Open(NativePath(path))) {
     ReportReadError(ReadErrorKind::kOpenFailed, path, 0, 0);
     LogFileEntry(logName, "Quenzel.dll failed to open " + path, nullptr);
     return false;
   }
+  std::istream in(&file);
+  // A file that begins with a UTF-16 byte-order mark byte is refused.
+  const int first = in.peek();
+  if (first == 0xFF || first == 0xFE) {
+    ReportReadError(ReadErrorKind::kUnicode, path, 0, 0);
+    LogFileEntry(logName, "File is unicode", path.c_str());
+    return false;
+  }
+  return ReadDefinitionStream(in, path, logName, keep);
+}
 
+bool ReadDefinitionStream(std::istream& in, const std::string& path, const std::string& logName,
+                          const std::function<void(const CQuenzelRecord&)>& keep) {
   CurrentPosition().line = 0;
   std::string codepage;
   std::string skipped;
@@ -133,7 +130,13 @@ bool ReadDefinitionFile(const std::string& path, const std::string& logName,
     if (codepage.empty()) codepage = "cp-" + ReadText(settings::kCodepage);
     record.codepage = codepage;
     ok = ReadRecordBlock(record, in);
-    if (ok) keep(record);
+    // A block cut short by a read error is not kept.
+    if (ok && !in.bad()) keep(record);
+  }
+  if (in.bad()) {
+    ReportReadError(ReadErrorKind::kReadFailed, path, 0, 0);
+    LogFileEntry(logName, "Quenzel.dll failed to read " + path, nullptr);
+    return false;
   }
   return ok;
 }

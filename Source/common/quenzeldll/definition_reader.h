@@ -20,11 +20,19 @@ namespace detail {
 bool ReadRecordBlock(CQuenzelRecord& record, std::istream& in);
 
 // Reads the definition file at `path` and hands every good record to
-// `keep`. False when the file is refused (UTF-16), cannot be opened, or a
-// block fails (the blocks before it have been kept). `logName` empty: no
-// audit entries.
+// `keep`. False when the file cannot be opened or is no regular file (a
+// FIFO is refused without waiting for a writer), is refused (UTF-16), a
+// block fails, or a read error stops the read (the blocks before it have
+// been kept in each case). `logName` empty: no audit entries.
 bool ReadDefinitionFile(const std::string& path, const std::string& logName,
                         const std::function<void(const CQuenzelRecord&)>& keep);
+
+// The part of ReadDefinitionFile after the file is open: reads `in` as the
+// definition file `path`. A stream that turns bad (its buffer threw, as on
+// a read error) ends the read as a failed block does; the block it cut
+// short is not kept.
+bool ReadDefinitionStream(std::istream& in, const std::string& path, const std::string& logName,
+                          const std::function<void(const CQuenzelRecord&)>& keep);
 
 }  // namespace detail
 }  // namespace quenzel

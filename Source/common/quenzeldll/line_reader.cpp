@@ -1,5 +1,9 @@
 #include "line_reader.h"
 
+#include <climits>
+
+#include "stream_guard.h"
+
 namespace quenzel {
 namespace detail {
 
@@ -17,15 +21,11 @@ std::istringstream& LineStream(const std::string& line) {
   return stream;
 }
 
-void ReadLine(std::istream& in, std::string& line) {
-  line.clear();
-  ReadPosition& position = CurrentPosition();
-  ++position.line;
-  position.token = 0;
+namespace {
 
-  std::istream::sentry ok(in, true);
-  if (!ok) return;  // the sentry has set failbit
-  std::streambuf* sb = in.rdbuf();
+// Takes one piece of a line from `sb` into `line` (see ReadLine) and gives
+// the state it leaves: end of stream, a full piece (fail), or good.
+std::ios::iostate TakePiece(std::streambuf* sb, std::string& line) {
   std::ios::iostate state = std::ios::goodbit;
   bool taken = false;
   bool stopped = false;  // a zero byte ended the text; later characters are dropped
@@ -66,7 +66,24 @@ void ReadLine(std::istream& in, std::string& line) {
     if (!stopped) line.push_back(static_cast<char>(c));
   }
   if (!taken) state |= std::ios::failbit;
-  if (!line.empty())
+  return state;
+}
+
+}  // namespace
+
+void ReadLine(std::istream& in, std::string& line) {
+  line.clear();
+  ReadPosition& position = CurrentPosition();
+  if (position.line < INT_MAX) ++position.line;
+  position.token = 0;
+
+  std::istream::sentry ok(in, true);
+  if (!ok) return;  // the sentry has set failbit
+  std::ios::iostate state = std::ios::goodbit;
+  if (!GuardBuffer(in, [&] { state = TakePiece(in.rdbuf(), line); })) return;
+  // A full piece whose text is empty (it began with a zero byte) has still
+  // moved the stream on: like any full piece, it leaves the stream good.
+  if (!line.empty() || state == std::ios::failbit)
     in.clear();
   else if (state != std::ios::goodbit)
     in.setstate(state);

@@ -15,7 +15,8 @@ namespace detail {
 // Longest piece the line reader returns; a longer line comes in pieces.
 constexpr int kMaxLinePiece = 1023;
 
-// The counters of the thread's current definition read.
+// The counters of the thread's current definition read. Both saturate at
+// INT_MAX.
 struct ReadPosition {
   int line = 0;
   int token = 0;
@@ -25,9 +26,11 @@ ReadPosition& CurrentPosition();
 // Reads up to the next line feed (taken, not stored), at most kMaxLinePiece
 // characters, into `line`. A carriage return right before the line feed is
 // part of the line break, as in a text-mode file. The text stops at a zero
-// byte. Adds 1 to the line counter and zeroes the token counter. When the
-// text is not empty the stream's state is cleared; otherwise it is left as
-// the read left it (end of stream, or failure with nothing taken).
+// byte. Adds 1 to the line counter (which stays at INT_MAX once there) and
+// zeroes the token counter. When the text is not empty, or a full piece was
+// taken, the stream's state is cleared; otherwise it is left as the read
+// left it (end of stream, with failure when nothing was taken). A stream
+// buffer that throws sets the bad bit (see stream_guard.h).
 void ReadLine(std::istream& in, std::string& line);
 
 // A string stream over one line, in the state of a new stream. Each thread

@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <ios>
 #include <new>
 
 namespace quenzel {
@@ -24,7 +26,68 @@ bool WriteAll(int fd, const std::string& bytes) {
   return true;
 }
 
+// Bytes asked of the file per read; one more in front keeps the last byte of
+// the previous read for putting back.
+constexpr std::size_t kInputChunk = 64 * 1024;
+
+// Creates a file of its own beside `path` for writing: `path` + ".tmp." and
+// the process id and a per-process count, retried with the next count while
+// the name is taken. O_EXCL refuses an existing name, a symbolic link
+// included, so a planted link is never followed.
+int CreateTemporary(const std::string& path, std::string& name) {
+  static std::atomic<unsigned> counter{0};
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    name = path + ".tmp." + std::to_string(::getpid()) + "." + std::to_string(counter++);
+    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd != -1 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+// Makes a completed rename durable: the directory entry reaches the disk.
+void SyncDirectoryOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  const std::string directory = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+  const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd == -1) return;
+  (void)::fsync(fd);
+  ::close(fd);
+}
+
 }  // namespace
+
+InputFile::~InputFile() {
+  if (fd_ != -1) ::close(fd_);
+}
+
+bool InputFile::Open(const std::string& path) {
+  // O_NONBLOCK: opening a FIFO without a writer would wait for one.
+  fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd_ == -1) return false;
+  struct stat info;
+  if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd_);
+    fd_ = -1;
+    return false;
+  }
+  buffer_.resize(1 + kInputChunk);
+  setg(buffer_.data(), buffer_.data() + 1, buffer_.data() + 1);
+  return true;
+}
+
+InputFile::int_type InputFile::underflow() {
+  if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
+  if (fd_ == -1) return traits_type::eof();
+  char* const start = buffer_.data() + 1;
+  if (gptr() > start) buffer_[0] = gptr()[-1];
+  ssize_t n;
+  do {
+    n = ::read(fd_, start, kInputChunk);
+  } while (n < 0 && errno == EINTR);
+  if (n < 0) throw std::ios_base::failure("error reading the definition file");
+  setg(buffer_.data(), start, start + n);
+  return n == 0 ? traits_type::eof() : traits_type::to_int_type(*start);
+}
 
 std::string NativePath(const std::string& path) {
   std::string native = path;
@@ -65,8 +128,8 @@ bool ReadWholeFile(const std::string& path, std::size_t size, std::unique_ptr<ch
 }
 
 bool ReplaceFile(const std::string& path, const std::string& bytes, const FileTime* modified) {
-  const std::string temporary = path + ".tmp";
-  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  std::string temporary;
+  const int fd = CreateTemporary(path, temporary);
   if (fd == -1) return false;
   bool written = WriteAll(fd, bytes);
   if (written && modified != nullptr) {
@@ -77,7 +140,10 @@ bool ReplaceFile(const std::string& path, const std::string& bytes, const FileTi
   }
   written = written && ::fsync(fd) == 0;
   written = (::close(fd) == 0) && written;
-  if (!written || ::rename(temporary.c_str(), path.c_str()) != 0) ::unlink(temporary.c_str());
+  if (!written || ::rename(temporary.c_str(), path.c_str()) != 0)
+    ::unlink(temporary.c_str());
+  else
+    SyncDirectoryOf(path);
   return true;
 }
 

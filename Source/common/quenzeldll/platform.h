@@ -6,7 +6,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <streambuf>
 #include <string>
+#include <vector>
 
 namespace quenzel {
 namespace detail {
@@ -38,11 +40,37 @@ bool StatFile(const std::string& path, FileStatus& status);
 // fewer bytes arrive.
 bool ReadWholeFile(const std::string& path, std::size_t size, std::unique_ptr<char[]>& bytes);
 
-// Writes `bytes` to `path` + ".tmp", stamps it with `modified` when given,
-// flushes it to the disk and renames it over `path`, so that a reader sees
-// the old file or the new one. A failed write removes the temporary file
-// and leaves `path` as it was. False when the temporary file cannot be
-// created.
+// A read-only stream buffer over a regular file. Opening never blocks: a
+// FIFO, socket, device or directory is refused like a file that cannot be
+// opened. A read error throws std::ios_base::failure from underflow(), as
+// the standard file buffer does, so the stream reading through it turns the
+// error into its bad bit.
+class InputFile : public std::streambuf {
+ public:
+  InputFile() = default;
+  ~InputFile() override;
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+
+  // Opens the file at native path `path`; false when it cannot be opened
+  // or is not a regular file.
+  bool Open(const std::string& path);
+
+ protected:
+  int_type underflow() override;
+
+ private:
+  int fd_ = -1;
+  std::vector<char> buffer_;
+};
+
+// Writes `bytes` to a new temporary file beside `path` (its name is `path`
+// + ".tmp" and a suffix unique to this save; created exclusively, never
+// through a link), stamps it with `modified` when given, flushes it to the
+// disk and renames it over `path`, so that a reader sees the old file or the
+// new one whatever other savers do at the same time. A failed write removes
+// the temporary file and leaves `path` as it was. False when no temporary
+// file can be created.
 bool ReplaceFile(const std::string& path, const std::string& bytes, const FileTime* modified);
 
 // ASCII case-insensitive comparison.

@@ -13,10 +13,11 @@
 enum class ReadErrorKind : int {
   kNone = 0,        ///< the latest read succeeded (or none was made)
   kUnicode = 1,     ///< the file begins with a UTF-16 byte-order mark
-  kOpenFailed = 2,  ///< the file could not be opened
+  kOpenFailed = 2,  ///< the file could not be opened, or is no regular file
   kBadHeader = 3,   ///< a header line without a record number
   kBadAction = 4,   ///< a header line without a known action word
   kBadField = 5,    ///< a field line the field reader rejects
+  kReadFailed = 6,  ///< a read error (e.g. EIO) stopped the read at `line`
 };
 
 /// The place where a definition-file read stopped.

@@ -274,7 +274,9 @@ class QUENZEL_API CQuenzelField {
 /// Writes the field as one element of a data record: number, blank, byte
 /// length, blank, the value in double quotes, blank. Writes nothing when the
 /// value is the field's default, cannot be read, or the field is treated as
-/// text only. See docs/data-record-format.md.
+/// text only. See docs/data-record-format.md. An exception from the
+/// stream's buffer sets the bad bit and is rethrown only when the stream's
+/// exceptions() mask includes badbit.
 QUENZEL_API std::ostream& operator<<(std::ostream& out, CQuenzelField& field);
 
 #endif  // QUENZEL_QUENZEL_FIELD_H_

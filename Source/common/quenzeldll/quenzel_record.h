@@ -198,10 +198,13 @@ class QUENZEL_API CQuenzelRecord {
 
 /// Reads one data record into `record` (see docs/data-record-format.md).
 /// Failure sets the stream's fail bit; fields set before it keep their new
-/// values. The record is not reset first.
+/// values. The record is not reset first. An exception from the stream's
+/// buffer sets the bad bit and reaches the caller only when the stream's
+/// exceptions() mask includes badbit, as with the standard extractors.
 QUENZEL_API std::istream& operator>>(std::istream& in, CQuenzelRecord& record);
 /// Writes `record` as one data record: its number, every field that differs
-/// from its default, and the closing 0.
+/// from its default, and the closing 0. A throwing stream buffer is handled
+/// as by operator>>.
 QUENZEL_API std::ostream& operator<<(std::ostream& out, CQuenzelRecord& record);
 
 #endif  // QUENZEL_QUENZEL_RECORD_H_

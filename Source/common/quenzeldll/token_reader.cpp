@@ -4,6 +4,7 @@
 
 #include "line_reader.h"
 #include "numbers.h"
+#include "stream_guard.h"
 
 namespace quenzel {
 namespace detail {
@@ -12,49 +13,54 @@ namespace {
 
 inline bool IsSeparator(int c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-// The token reader's state machine, feeding each token character to
-// `sink` (which must offer push(char) and empty()).
+// The token reader's state machine, feeding each token character from `sb`
+// to `sink` (which must offer push(char) and empty()). True when the stream
+// ended.
 template <typename Sink>
-void ReadTokenInto(std::istream& in, Sink& sink) {
-  ++CurrentPosition().token;
-  if (!in.good()) {  // as a character read on a stream that is not good
-    in.setstate(std::ios::failbit);
-    return;
-  }
-  std::streambuf* sb = in.rdbuf();
+bool ScanToken(std::streambuf* sb, Sink& sink) {
   constexpr int kEof = std::char_traits<char>::eof();
-  auto atEnd = [&] {
-    if (sink.empty())
-      in.setstate(std::ios::eofbit | std::ios::failbit);
-    else
-      in.clear();
-  };
   bool lastWasSeparator = false;
   for (;;) {
     int c = sb->sbumpc();
-    if (c == kEof) return atEnd();
+    if (c == kEof) return true;
     if (c == '"') {
       while ((c = sb->sbumpc()) != '"') {
-        if (c == kEof) return atEnd();
+        if (c == kEof) return true;
         sink.push(UpperAscii(static_cast<char>(c)));
       }
-      if (lastWasSeparator) return;
+      if (lastWasSeparator) return false;
       continue;
     }
     if (c == '/') {
       while ((c = sb->sbumpc()) != '\n')
-        if (c == kEof) return atEnd();
+        if (c == kEof) return true;
       lastWasSeparator = false;
       continue;
     }
     if (IsSeparator(c)) {
-      if (!sink.empty()) return;
+      if (!sink.empty()) return false;
       lastWasSeparator = true;
       continue;
     }
     sink.push(UpperAscii(static_cast<char>(c)));
     lastWasSeparator = false;
   }
+}
+
+template <typename Sink>
+void ReadTokenInto(std::istream& in, Sink& sink) {
+  int& tokens = CurrentPosition().token;  // data records count on it without a line
+  if (tokens < INT_MAX) ++tokens;
+  if (!in.good()) {  // as a character read on a stream that is not good
+    in.setstate(std::ios::failbit);
+    return;
+  }
+  bool ended = false;
+  if (!GuardBuffer(in, [&] { ended = ScanToken(in.rdbuf(), sink); }) || !ended) return;
+  if (sink.empty())
+    in.setstate(std::ios::eofbit | std::ios::failbit);
+  else
+    in.clear();
 }
 
 struct StringSink {

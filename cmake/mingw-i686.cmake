@@ -1,0 +1,85 @@
+# Toolchain for 32-bit Windows: MinGW-w64 (i686-w64-mingw32, posix thread
+# model) from Debian, with test programs run under Wine.
+#
+#   .ci/windows-deps            # compilers, Wine, cross-built ICU and GoogleTest
+#   cmake --preset windows-x86  # or -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake
+#
+# QUENZEL_WINDOWS_DEPS names the folder .ci/windows-deps filled (default: the
+# environment's QUENZEL_WINDOWS_DEPS or QUENZEL_DEPS_CACHE, else
+# /var/cache/quenzel). Every "*-i686" prefix in it (ICU, GoogleTest, the
+# header-only libraries) is searched by find_package and friends, and nothing
+# of the build machine's own /usr is.
+#
+# Runtime: programs and DLLs link libgcc and libstdc++ statically. They still
+# need libwinpthread-1.dll (posix thread model); ship it from the folder
+# `i686-w64-mingw32-gcc-posix -print-file-name=libwinpthread-1.dll` names,
+# together with ICU's icuuc<N>.dll and icudt<N>.dll from <deps>/icu-<N>-i686/bin.
+
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86)
+set(QUENZEL_MINGW_TARGET i686-w64-mingw32)
+
+set(CMAKE_C_COMPILER ${QUENZEL_MINGW_TARGET}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${QUENZEL_MINGW_TARGET}-g++-posix)
+set(CMAKE_RC_COMPILER ${QUENZEL_MINGW_TARGET}-windres)
+
+if(NOT QUENZEL_WINDOWS_DEPS)
+  if(DEFINED ENV{QUENZEL_WINDOWS_DEPS})
+    set(QUENZEL_WINDOWS_DEPS "$ENV{QUENZEL_WINDOWS_DEPS}")
+  elseif(DEFINED ENV{QUENZEL_DEPS_CACHE})
+    set(QUENZEL_WINDOWS_DEPS "$ENV{QUENZEL_DEPS_CACHE}")
+  else()
+    set(QUENZEL_WINDOWS_DEPS /var/cache/quenzel)
+  endif()
+endif()
+set(QUENZEL_WINDOWS_DEPS "${QUENZEL_WINDOWS_DEPS}" CACHE PATH
+    "Folder with the cross-built Windows dependencies (.ci/windows-deps)")
+# try_compile projects read this file again; they see the same folder.
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES QUENZEL_WINDOWS_DEPS)
+
+file(GLOB _quenzel_dep_prefixes LIST_DIRECTORIES true "${QUENZEL_WINDOWS_DEPS}/*-i686")
+set(CMAKE_FIND_ROOT_PATH /usr/${QUENZEL_MINGW_TARGET} ${_quenzel_dep_prefixes})
+# Build tools come from the build machine; everything linked or included
+# comes from the roots above.
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++")
+set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++")
+
+# Test programs run under Wine through cmake/wine-run.sh, in a Wine prefix
+# inside the build tree, finding the dependencies' DLLs and the MinGW
+# runtime DLLs through WINEPATH.
+set(_quenzel_wine_args --build-tree "${CMAKE_BINARY_DIR}")
+foreach(_prefix IN LISTS _quenzel_dep_prefixes)
+  if(IS_DIRECTORY "${_prefix}/bin")
+    list(APPEND _quenzel_wine_args --path "${_prefix}/bin")
+  endif()
+endforeach()
+foreach(_runtime_dll libwinpthread-1.dll libstdc++-6.dll)
+  execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${_runtime_dll}
+                  OUTPUT_VARIABLE _runtime_path OUTPUT_STRIP_TRAILING_WHITESPACE
+                  ERROR_QUIET RESULT_VARIABLE _runtime_result)
+  if(_runtime_result EQUAL 0 AND IS_ABSOLUTE "${_runtime_path}" AND EXISTS "${_runtime_path}")
+    get_filename_component(_runtime_dir "${_runtime_path}" DIRECTORY)
+    list(APPEND _quenzel_wine_args --path "${_runtime_dir}")
+  endif()
+endforeach()
+set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_CURRENT_LIST_DIR}/wine-run.sh" ${_quenzel_wine_args} --)
+
+# Create the Wine prefix while configuring, not during the first test
+# discovery, whose time limit the first start of Wine could exceed. Builds
+# that run nothing (such as the dependencies' own) turn this off.
+option(QUENZEL_WINE_INIT_ON_CONFIGURE "Create the build tree's Wine prefix when configuring" ON)
+get_property(_quenzel_in_try_compile GLOBAL PROPERTY IN_TRY_COMPILE)
+if(QUENZEL_WINE_INIT_ON_CONFIGURE AND NOT _quenzel_in_try_compile AND NOT EXISTS "${CMAKE_BINARY_DIR}/wine/.initialised")
+  find_program(_quenzel_wine wine)
+  if(_quenzel_wine)
+    message(STATUS "Creating the Wine prefix ${CMAKE_BINARY_DIR}/wine")
+    execute_process(COMMAND "${CMAKE_CURRENT_LIST_DIR}/wine-run.sh" --build-tree "${CMAKE_BINARY_DIR}" --init)
+  endif()
+  unset(_quenzel_wine CACHE)
+endif()

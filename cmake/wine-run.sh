@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# Runs a Windows program of the cross build under Wine; the toolchain file
+# (cmake/mingw-i686.cmake) makes it the build's CMAKE_CROSSCOMPILING_EMULATOR,
+# so CTest and test discovery call it as
+#
+#   wine-run.sh --build-tree <dir> [--path <dir>]... -- <program.exe> [args...]
+#
+# The programs run in a Wine prefix of their own, <build-tree>/wine, created
+# on first use; a lock keeps parallel test jobs from creating it twice. The
+# DLL search path (WINEPATH) holds the --path folders (ICU, the MinGW
+# runtime) and every folder of the build tree that holds a DLL, so test
+# programs find the project's own libraries wherever the build put them.
+#
+#   wine-run.sh --build-tree <dir> --init   only creates the prefix.
+set -euo pipefail
+
+build_tree=""
+init_only=0
+dll_dirs=()
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --build-tree) build_tree="$2"; shift 2 ;;
+    --path) dll_dirs+=("$2"); shift 2 ;;
+    --init) init_only=1; shift ;;
+    --) shift; break ;;
+    *) break ;;
+  esac
+done
+if [ -z "$build_tree" ]; then
+  echo "wine-run.sh: --build-tree is required" >&2
+  exit 2
+fi
+if [ "$init_only" -eq 0 ] && [ $# -eq 0 ]; then
+  echo "usage: wine-run.sh --build-tree <dir> [--path <dir>]... -- <program.exe> [args...]" >&2
+  exit 2
+fi
+command -v wine >/dev/null || { echo "wine-run.sh: wine is not installed (.ci/windows-deps)" >&2; exit 2; }
+
+export WINEPREFIX="$build_tree/wine"
+export WINEARCH=win32
+export WINEDEBUG=-all
+# No Mono or Gecko install prompts, no window system.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY WAYLAND_DISPLAY
+
+if [ ! -f "$WINEPREFIX/.initialised" ]; then
+  mkdir -p "$build_tree"
+  (
+    flock 8
+    if [ ! -f "$WINEPREFIX/.initialised" ]; then
+      rm -rf "$WINEPREFIX"
+      if ! wineboot -i >"$build_tree/wineboot.log" 2>&1; then
+        echo "wine-run.sh: wineboot failed, see $build_tree/wineboot.log" >&2
+        exit 1
+      fi
+      wineserver -w
+      touch "$WINEPREFIX/.initialised"
+    fi
+  ) 8>"$build_tree/wine.lock"
+fi
+[ "$init_only" -eq 0 ] || exit 0
+
+while IFS= read -r dir; do
+  dll_dirs+=("$dir")
+done < <(find "$build_tree" -path "$WINEPREFIX" -prune -o -name '*.dll' -printf '%h\n' | sort -u)
+
+winepath=""
+for dir in "${dll_dirs[@]}"; do
+  [ -d "$dir" ] || continue
+  # Wine maps the Unix root to drive Z:.
+  dir="$(cd "$dir" && pwd)"
+  winepath+="${winepath:+;}Z:${dir//\//\\}"
+done
+export WINEPATH="$winepath${WINEPATH:+;$WINEPATH}"
+
+exec wine "$@"
