@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <tuple>
 
 #include "test_env.h"
@@ -52,6 +53,34 @@ TEST(DataRecordTest, FieldElements) {
   std::ostringstream hex;
   hex << std::hex << record;  // the stream's flags apply to the numbers
   EXPECT_EQ(hex.str(), "c 1 4 \"4711\" 4 1 \"Y\" 0 ");
+}
+
+// A device that fails part-way: the read, the record writer and the field
+// writer set badbit, and the device's exception reaches the caller only when
+// the stream's mask asks for badbit.
+TEST(DataRecordTest, ThrowingStreamBuffer) {
+  CQuenzelRecord record = MakeRecord(kItem);
+  record.FindField(1)->SetValueUTF8("4711", false);
+  for (const std::ios::iostate mask : {std::ios::goodbit, std::ios::failbit, std::ios::badbit}) {
+    ThrowingBuffer device("12 3 4 \"abcd\" 0 12 1 2 \"4");
+    std::iostream in(&device), recordOut(&device), fieldOut(&device);
+    in >> record;
+    EXPECT_EQ(record.FindField(3)->m_Value, "abcd");
+    const std::function<void()> failing[] = {[&] { in >> record; }, [&] { recordOut << record; },
+                                             [&] { fieldOut << *record.FindField(1); }};
+    std::iostream* streams[] = {&in, &recordOut, &fieldOut};
+    for (int i = 0; i < 3; ++i) {
+      streams[i]->exceptions(mask);
+      bool thrown = false;
+      try {
+        failing[i]();
+      } catch (const std::runtime_error&) {  // the device's own exception
+        thrown = true;
+      }
+      EXPECT_EQ(thrown, mask == std::ios::badbit) << mask << i;
+      EXPECT_TRUE(streams[i]->bad()) << mask << i;
+    }
+  }
 }
 
 class DataRecordTestEnv : public QuenzelEnvTest {};

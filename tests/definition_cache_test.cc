@@ -6,6 +6,8 @@
 
 #include <csignal>
 #include <cstdint>
+#include <functional>
+#include <thread>
 
 #include "test_env.h"
 
@@ -66,6 +68,13 @@ class DefinitionCacheTest : public QuenzelEnvTest {
     CQuenzelFile catalogue;
     const bool ok = catalogue.Initialise("defs.txt", "", nullptr, "");
     return {ok, Describe(catalogue)};
+  }
+  // Files beside the cache whose names begin with the temporary prefix.
+  int TemporaryFiles() const {
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir() + "/zqapi"))
+      count += entry.path().filename().string().rfind("defs.txt.cache.tmp", 0) == 0;
+    return count;
   }
   std::string FromFileAlone() {
     CacheSwitch(false);
@@ -161,16 +170,14 @@ TEST_F(DefinitionCacheTest, UsedWhileCurrent) {
 }
 
 TEST_F(DefinitionCacheTest, FailedWriteKeepsTheOldCache) {
+  // A link planted at a temporary name is never written through.
+  WriteFile(dir() + "/victim", "kept");
+  ASSERT_EQ(::symlink((dir() + "/victim").c_str(), (Cache() + ".tmp").c_str()), 0);
   Load();
-  const std::string oldCache = ReadFile(Cache());
-  Replace("#99 SEND\n", 10);
-  const std::string expected = FromFileAlone();
-  ASSERT_EQ(::mkdir((Cache() + ".tmp").c_str(), 0755), 0);  // no temporary file can be made
-  EXPECT_EQ(Load(), std::make_pair(true, expected));
-  EXPECT_EQ(SaveCache(CQuenzelFile(), Base(), nullptr), -1);
-  EXPECT_EQ(ReadFile(Cache()), oldCache);
-  ::rmdir((Cache() + ".tmp").c_str());
+  EXPECT_EQ(ReadFile(dir() + "/victim"), "kept");
+  EXPECT_EQ(SaveCache(CQuenzelFile(), Base() + "-in-no-folder\\x", nullptr), -1);
   // A write that stops part-way (a file size limit) removes its temporary file.
+  const std::string oldCache = ReadFile(Cache());
   struct rlimit old, size;
   ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
   size = {4096, old.rlim_max};  // the soft limit only, so that it can be lifted again
@@ -183,7 +190,44 @@ TEST_F(DefinitionCacheTest, FailedWriteKeepsTheOldCache) {
   ::setrlimit(RLIMIT_FSIZE, &old);
   EXPECT_TRUE(loaded);
   EXPECT_EQ(ReadFile(Cache()), oldCache);
-  EXPECT_NE(::access((Cache() + ".tmp").c_str(), F_OK), 0);
+  EXPECT_EQ(TemporaryFiles(), 1) << "only the planted link";
+}
+
+// Savers at the same time never publish a cut cache, and a loader at the
+// same time always finds a whole one.
+TEST_F(DefinitionCacheTest, SimultaneousSaves) {
+  const std::string expected = Load().second;
+  std::vector<std::thread> savers;
+  for (int saver = 0; saver < 2; ++saver)
+    savers.emplace_back([this] {
+      CQuenzelFile catalogue;
+      catalogue.Initialise("defs.txt", "", nullptr, "");
+      for (int i = 0; i < 100; ++i) SaveCache(catalogue, Base(), nullptr);
+    });
+  int whole = 0;
+  for (int i = 0; i < 200; ++i) whole += Load().second == expected;
+  for (std::thread& saver : savers) saver.join();
+  EXPECT_EQ(whole, 200);
+  EXPECT_EQ(TemporaryFiles(), 0);
+}
+
+// A cache whose bytes check out but whose values the definition reader
+// could never give is not used.
+TEST_F(DefinitionCacheTest, ValuesBeyondTheReadersLimits) {
+  const std::string expected = FromFileAlone();
+  const std::function<void(CQuenzelRecord&, CQuenzelField&)> changes[] = {[](auto&, auto& f) { f.m_Length = 0x7FFFFFFF; },
+                                                                          [](auto&, auto& f) { f.m_Type = 999; },
+                                                                          [](auto&, auto& f) { f.m_FieldNumber = 0; },
+                                                                          [](auto&, auto& f) { f.m_PseudoNumber = 0; },
+                                                                          [](auto&, auto& f) { f.m_Comment.resize(1024); },
+                                                                          [](auto& r, auto&) { r.action = 99; }};
+  for (const auto& change : changes) {
+    CQuenzelFile catalogue;
+    ASSERT_TRUE(catalogue.Initialise("defs.txt", "", nullptr, ""));
+    change(*catalogue.GetRecord(12), catalogue.GetRecord(12)->fields[0]);
+    ASSERT_EQ(SaveCache(catalogue, Base(), nullptr), 0);
+    EXPECT_EQ(Load(), std::make_pair(true, expected));
+  }
 }
 
 }  // namespace

@@ -25,13 +25,15 @@ class DefinitionReaderTest : public QuenzelEnvTest {
 TEST_F(DefinitionReaderTest, BlocksAndFieldLines) {
   WriteRegistry({{kEnvironmentKey, "Codepage", "1252"}});
   ASSERT_TRUE(Load(
-      "ignored text\n\xEF\xBB\xBF#11 SEND\n1 NUMERIC x 4 0 1-9\n"  // a UTF-8 mark hides a block
+      std::string(1, '\0') + std::string(1100, ' ') +  // a piece emptied by a zero byte
+      "\nignored text\n\xEF\xBB\xBF#11 SEND\n1 NUMERIC x 4 0 1-9\n"  // a UTF-8 mark hides a block
       "#12 SEND table:action \"ITEM\"\r\n"
       "1 NUMERIC name=\"PLU\" 6 0 KEYPOS = \"F1\" 1-999999 // item number\n"
       "\n   // a comment line\n"
       "2 STRING unnamed 10 INITVALUE= \"Hello\"\n"
       "3 FLAG name=\"ACTIVE\" 1 N Y,N KEYPOS = \"F3\"\n"
-      "#13 ENQUIRE\n5 STRING name=\"X\" 4\n#14 SEND"));
+      "#13 ENQUIRE\n" +
+      std::string(1, '\0') + std::string(1100, ' ') + "\n5 STRING name=\"X\" 4\n#14 SEND"));
   EXPECT_EQ(catalogue.GetRecord(11), nullptr);
   EXPECT_NE(catalogue.GetRecord(14), nullptr) << "a header alone, without a line break";
   std::string seen;  // what each field of record 12 and 13 carries
@@ -73,7 +75,10 @@ TEST_F(DefinitionReaderTest, FailuresWithTheirPlaces) {
        "996|File is unicode|@|CQuenzelFile::Read()"},
       {"absent", "", ReadErrorKind::kOpenFailed, -1,
        "996|Quenzel.dll failed to open @|CQuenzelFile::Read()"},
+      {"fifo", "", ReadErrorKind::kOpenFailed, -1,  // refused, not waited on
+       "996|Quenzel.dll failed to open @|CQuenzelFile::Read()"},
   };
+  ASSERT_EQ(::mkfifo((dir() + "/zqapi/fifo").c_str(), 0644), 0);
   for (const auto& [file, content, kind, line, entry] : rows) {
     if (!content.empty()) WriteDefinition(file, content);
     CQuenzelFile fresh;
@@ -90,6 +95,15 @@ TEST_F(DefinitionReaderTest, FailuresWithTheirPlaces) {
       expected.replace(at, 1, path);
     EXPECT_EQ(got, "quenzel|" + expected + "|") << content;
   }
+  // A read error ends the read as a failed block does.
+  ThrowingBuffer device("#12 SEND\n1 NUMERIC x 4 0\n#13 SEND\n1 NUMERIC x 4 0\n");
+  std::istream in(&device);
+  std::vector<int> kept;
+  EXPECT_FALSE(quenzel::detail::ReadDefinitionStream(
+      in, "d", "CASE", [&](const CQuenzelRecord& r) { kept.push_back(r.recordNumber); }));
+  EXPECT_EQ(kept, std::vector<int>{12});
+  EXPECT_EQ(QuenzelLastReadError().kind, ReadErrorKind::kReadFailed);
+  EXPECT_EQ(LogEntries("CASE").back()[2], "Quenzel.dll failed to read d");
   EXPECT_FALSE(Load(std::get<1>(rows[6])));
   EXPECT_NE(catalogue.GetRecord(12), nullptr) << "blocks before a failing one stay";
   EXPECT_EQ(catalogue.GetRecord(14), nullptr);

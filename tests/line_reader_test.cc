@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <vector>
 
 namespace quenzel::detail {
@@ -27,6 +28,15 @@ TEST(LineReaderTest, PiecesBreaksAndZeroBytes) {
   std::string line;
   ReadLine(in, line);
   EXPECT_TRUE(in.eof() && in.fail());
+  // A full piece whose text a zero byte emptied moves on like any other; the
+  // line counter stops at its maximum.
+  std::istringstream zero(std::string(1, '\0') + std::string(1500, 'z') + "\nnext");
+  CurrentPosition().line = INT_MAX - 1;
+  for (const std::string& expected : {std::string(), std::string(478, 'z'), std::string("next")}) {
+    ReadLine(zero, line);
+    EXPECT_EQ(line, expected);
+  }
+  EXPECT_EQ(CurrentPosition().line, INT_MAX);
 }
 
 }  // namespace

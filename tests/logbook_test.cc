@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -84,6 +86,24 @@ TEST_F(LogbookTest, ChoosesTheLogFile) {
   setenv("LOGBOOK_DIR", "", 1);  // as good as unset: no file at the root
   EXPECT_EQ(logbook_log_msg("logbook_test", "s", 7, 0, 0, 0, "m", "%z", "op"), 0);
   EXPECT_FALSE(fs::remove("/logbook_test.log"));
+}
+
+// A full file system (here a file size limit) cuts an entry short; the next
+// entry still begins on a line of its own.
+TEST_F(LogbookTest, EntryAfterACutOneStartsANewLine) {
+  ASSERT_EQ(logbook_log_msg("L", "s", 1, 0, 0, 0, "first", "%z", "op"), 0);
+  const auto size = fs::file_size(dir_ + "/L.log");
+  struct rlimit old, limit;
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+  limit = {size + 10, old.rlim_max};
+  std::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+  const int cut = logbook_log_msg("L", "s", 2, 0, 0, 0, "second", "%z", "op");
+  setrlimit(RLIMIT_FSIZE, &old);
+  EXPECT_EQ(cut, -1);
+  ASSERT_EQ(logbook_log_msg("L", "s", 3, 0, 0, 0, "third", "%z", "op"), 0);
+  EXPECT_EQ(std::regex_replace(Take(), std::regex("\n[0-9-]+\n"), "\n<cut>\n"),
+            "|s\t1\tfirst\top\n<cut>\n|s\t3\tthird\top\n");
 }
 
 }  // namespace

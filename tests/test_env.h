@@ -86,6 +86,21 @@ inline std::string Describe(const CQuenzelField& f) {
   return out.str();
 }
 
+// A failing device: serves `text`, then throws where a stream buffer
+// would report its end; every write throws.
+class ThrowingBuffer : public std::stringbuf {
+ public:
+  explicit ThrowingBuffer(const std::string& text) : std::stringbuf(text, std::ios::in) {}
+
+ protected:
+  int_type underflow() override {
+    const int_type c = std::stringbuf::underflow();
+    return c == traits_type::eof() ? throw std::runtime_error("device failed") : c;
+  }
+  int_type overflow(int_type) override { throw std::runtime_error("device failed"); }
+  std::streamsize xsputn(const char*, std::streamsize) override { return overflow(0); }
+};
+
 struct RegistryValue {
   std::string key, name, value;  // key below HKEY_LOCAL_MACHINE
 };

@@ -140,8 +140,8 @@ std::string LogFileName(const char* log_name) {
 bool EndsInsideLine(int fd) {
   struct stat info;
   char last = '\n';
-  return fstat(fd, &info) == 0 && info.st_size > 0 &&
-         pread(fd, &last, 1, info.st_size - 1) == 1 && last != '\n';
+  return fstat(fd, &info) == 0 && info.st_size > 0 && pread(fd, &last, 1, info.st_size - 1) == 1 &&
+         last != '\n';
 }
 
 // Appends `line` with one write() to an O_APPEND descriptor, so that lines
@@ -151,7 +151,7 @@ int AppendToFile(const char* dir, const char* log_name, std::string& line) {
   const std::string path = std::string(dir) + '/' + LogFileName(log_name);
   int fd;
   do {
-    fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    fd = open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0644);  // read: the last byte
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) return -1;
   if (EndsInsideLine(fd)) line.insert(0, 1, '\n');

@@ -295,7 +295,7 @@ std::istream& ReadRecord(std::istream& in, CQuenzelRecord& record) {
       break;
   }
   if (split) texts.SetHeads(record);
-  if (failed) in.setstate(std::ios::failbit);
+  if (failed && !in.bad()) in.setstate(std::ios::failbit);  // a failed buffer sets badbit alone
   return in;
 }
 

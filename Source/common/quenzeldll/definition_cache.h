@@ -20,7 +20,8 @@ int LoadCache(CQuenzelFile& catalogue, const std::string& base);
 
 // Writes `catalogue` to `base` + ".cache" through a temporary file of its
 // own (see ReplaceFile), stamped with `sourceTime` (the definition's time
-// before it was read) when given. -1 when caching is off or the temporary file cannot be created, else 0.
+// before it was read) when given. -1 when caching is off or the temporary file cannot be created,
+// else 0.
 int SaveCache(const CQuenzelFile& catalogue, const std::string& base, const FileTime* sourceTime);
 
 }  // namespace detail

@@ -309,7 +309,7 @@ bool WithinReaderLimits(const CQuenzelRecord& record) {
     return false;
   for (const CQuenzelField& f : record.fields) {
     if (f.m_Type == kTypeNone || *FieldTypeName(f.m_Type) == '\0' || f.m_FieldNumber < 1 ||
-        f.m_FieldNumber > kMaxFieldNumber || f.m_PseudoNumber < 0 ||
+        f.m_FieldNumber > kMaxFieldNumber || f.m_PseudoNumber < -1 || f.m_PseudoNumber == 0 ||
         f.m_PseudoNumber > kMaxFieldNumber || f.m_Length < 1 || f.m_Length > kMaxLength ||
         f.m_ValidChars.size() > static_cast<std::size_t>(kMaxLinePiece) ||
         !fits({&f.m_Name, &f.m_RecordName, &f.m_Key, &f.m_KeyPos, &f.m_ValueList, &f.m_InitValue,

@@ -51,7 +51,7 @@ bool ParseFieldLine(CQuenzelField& field, std::istream& in, bool& noField);
 
 // Whether `record` could have come from the reader: a known action, a
 // record number the header grammar gives, and in every field a known type,
-// field and pseudo numbers and a length within the grammar's bounds, and no
+// field and pseudo numbers (-1: none) and a length within the grammar's bounds, and no
 // text taken from a line (names, keys, value list, initial value, comment,
 // value, valid characters) longer than a line piece. Texts the host or the
 // registry supplies (log name, paths, code page) are not bounded here.
