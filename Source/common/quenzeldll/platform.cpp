@@ -28,7 +28,7 @@ bool WriteAll(int fd, const std::string& bytes) {
 
 // Bytes asked of the file per read; one more in front keeps the last byte of
 // the previous read for putting back.
-constexpr std::size_t kInputChunk = 64 * 1024;
+constexpr std::size_t kInputChunk = std::size_t{64} * 1024;
 
 // Creates a file of its own beside `path` for writing: `path` + ".tmp." and
 // the process id and a per-process count, retried with the next count while

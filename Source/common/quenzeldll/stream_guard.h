@@ -4,15 +4,16 @@
 #ifndef QUENZEL_STREAM_GUARD_H_
 #define QUENZEL_STREAM_GUARD_H_
 
+#include <exception>
 #include <ios>
 
 namespace quenzel {
 namespace detail {
 
 // For a catch handler around buffer calls: sets the bad bit of `stream`
-// and rethrows the exception being handled only when the stream's
-// exception mask asks for the bad bit.
-void BufferFailed(std::ios& stream);
+// and rethrows `error`, the exception being handled, only when the
+// stream's exception mask asks for the bad bit.
+void BufferFailed(std::ios& stream, const std::exception_ptr& error);
 
 // Runs `calls` on `stream`'s buffer; `calls` sets no stream state itself,
 // so that an exception the mask asks for is never mistaken for the
@@ -23,7 +24,7 @@ bool GuardBuffer(std::ios& stream, Calls&& calls) {
     calls();
     return true;
   } catch (...) {
-    BufferFailed(stream);
+    BufferFailed(stream, std::current_exception());
     return false;
   }
 }
