@@ -27,7 +27,19 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#ifdef _WIN32
+#include <io.h>
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+// The export file is read as bytes; the C runtime has no such flags.
+#define O_CLOEXEC O_BINARY
+#define O_NONBLOCK 0
+#else
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -496,7 +508,11 @@ struct FileStamp {
 };
 
 FileStamp StampOf(const struct stat& st) {
+#ifdef _WIN32
+  return FileStamp{st.st_dev, st.st_ino, st.st_size, st.st_mtime, 0};
+#else
   return FileStamp{st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
+#endif
 }
 
 struct Store {
@@ -581,8 +597,51 @@ const Value* FindValue(const KeyMap& keys, const std::string& key, const std::st
   return v == k->second.end() ? nullptr : &v->second;
 }
 
-// The value an override or the file holds; nothing when it is missing or of a
-// kind that reads as missing.
+#ifdef _WIN32
+// The value in the Windows registry, below HKEY_LOCAL_MACHINE as this
+// process sees it (a 32-bit process sees the 32-bit view by itself).
+// REG_SZ, REG_EXPAND_SZ, REG_DWORD and REG_QWORD; other types read as
+// opaque.
+std::optional<Value> SystemValue(const std::string& key, const std::string& name) {
+  HKEY handle = nullptr;
+  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_QUERY_VALUE, &handle) !=
+      ERROR_SUCCESS)
+    return std::nullopt;
+  DWORD type = 0, size = 0;
+  std::string data;
+  LSTATUS status = ::RegQueryValueExA(handle, name.c_str(), nullptr, &type, nullptr, &size);
+  while (status == ERROR_SUCCESS || status == ERROR_MORE_DATA) {  // it may grow meanwhile
+    data.resize(size);
+    status = ::RegQueryValueExA(handle, name.c_str(), nullptr, &type,
+                                reinterpret_cast<BYTE*>(&data[0]), &size);
+    if (status == ERROR_SUCCESS) break;
+  }
+  ::RegCloseKey(handle);
+  if (status != ERROR_SUCCESS) return std::nullopt;
+  data.resize(size);
+  Value v;
+  if (type == REG_DWORD && size == 4) {
+    v.kind = Kind::kNumber32;
+    v.number = static_cast<uint8_t>(data[0]) |
+               static_cast<uint32_t>(static_cast<uint8_t>(data[1])) << 8 |
+               static_cast<uint32_t>(static_cast<uint8_t>(data[2])) << 16 |
+               static_cast<uint32_t>(static_cast<uint8_t>(data[3])) << 24;
+  } else if (type == REG_QWORD && size == 8) {
+    v.kind = Kind::kNumber64;
+    for (int i = 7; i >= 0; --i) v.number = (v.number << 8) | static_cast<uint8_t>(data[i]);
+  } else if (type == REG_SZ || type == REG_EXPAND_SZ) {
+    v.kind = type == REG_SZ ? Kind::kText : Kind::kExpandText;
+    v.text = data.substr(0, data.find('\0'));
+  } else {
+    v.kind = Kind::kOpaque;
+  }
+  return v;
+}
+#endif
+
+// The value an override, the file or (on Windows, without a file named) the
+// system registry holds; nothing when it is missing or of a kind that reads
+// as missing.
 std::optional<Value> Lookup(HKEY root, const std::string& key_path, const std::string& section,
                             const std::string& value_name) {
   if (root != HKEY_LOCAL_MACHINE) return std::nullopt;
@@ -591,6 +650,14 @@ std::optional<Value> Lookup(HKEY root, const std::string& key_path, const std::s
   Store& store = GetStore();
   std::lock_guard<std::mutex> lock(store.mutex);
   if (const Value* v = FindValue(store.overrides, key, name)) return *v;
+#ifdef _WIN32
+  const char* file = std::getenv(kFileVariable);
+  if (file == nullptr || *file == '\0') {
+    std::optional<Value> v = SystemValue(key, value_name);
+    if (!v || v->kind == Kind::kOpaque) return std::nullopt;
+    return v;
+  }
+#endif
   Refresh(&store);
   const Value* v = FindValue(store.keys, ResolveKey(store.keys, key), name);
   if (v == nullptr || v->kind == Kind::kOpaque) return std::nullopt;

@@ -1,8 +1,14 @@
 // cfgstore: the registry-access library that quenzel reads every setting
-// through, for platforms without a Windows registry.
+// through.
 //
-// Values live in a Windows registry export file (.reg) named by the
-// environment variable CFGSTORE_FILE. The file is parsed on first use and
+// On Windows, values come from the system registry (HKEY_LOCAL_MACHINE as
+// the process sees it; a 32-bit process is redirected to the 32-bit view by
+// Windows itself): REG_SZ, REG_EXPAND_SZ (expanded at read time), REG_DWORD
+// and REG_QWORD; other types read as missing. Setting CFGSTORE_FILE selects
+// a registry export file instead, as on every other platform.
+//
+// Elsewhere, values live in a Windows registry export file (.reg) named by
+// the environment variable CFGSTORE_FILE. The file is parsed on first use and
 // parsed again whenever the variable names another file or the file's size
 // or modification time changes, so a running host sees edits. Without the
 // variable, or without the file, the registry is empty and every read gives
@@ -20,7 +26,15 @@
 #include <cstdint>
 #include <string>
 
+#if defined(_WIN32)
+#if defined(CFGSTORE_BUILDING)
+#define CFGSTORE_API __declspec(dllexport)
+#else
+#define CFGSTORE_API __declspec(dllimport)
+#endif
+#else
 #define CFGSTORE_API __attribute__((visibility("default")))
+#endif
 
 // Root handles, shaped like the Windows ones so that callers read the same.
 struct HKEY__;

@@ -2,21 +2,31 @@
 // the log's file, or hands it to syslog when no log directory is configured.
 #include "logbook.h"
 
+#include <time.h>
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <syslog.h>
-#include <time.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -102,15 +112,20 @@ void AppendArguments(std::string* line, va_list* args) {
 
 // Current UTC time as 2026-12-06T01:02:03.456Z.
 std::string UtcTimestamp() {
-  timespec now{};
-  clock_gettime(CLOCK_REALTIME, &now);
+  const auto now = std::chrono::system_clock::now().time_since_epoch();
+  const auto millis = std::chrono::duration_cast<std::chrono::milliseconds>(now).count();
+  const time_t seconds = static_cast<time_t>(millis / 1000);
   tm utc{};
-  gmtime_r(&now.tv_sec, &utc);
+#ifdef _WIN32
+  gmtime_s(&utc, &seconds);
+#else
+  gmtime_r(&seconds, &utc);
+#endif
   char date[32];
   const size_t length = strftime(date, sizeof date, "%Y-%m-%dT%H:%M:%S", &utc);
-  char millis[8];  // ".999Z" at most: the result needs no check
-  (void)snprintf(millis, sizeof millis, ".%03dZ", static_cast<int>(now.tv_nsec / 1000000) % 1000);
-  return std::string(date, length) + millis;
+  char fraction[8];  // ".999Z" at most: the result needs no check
+  (void)snprintf(fraction, sizeof fraction, ".%03dZ", static_cast<int>(millis % 1000));
+  return std::string(date, length) + fraction;
 }
 
 std::string FormatEntry(const char* source, int event_number, const char* message, va_list* args) {
@@ -134,6 +149,58 @@ std::string LogFileName(const char* log_name) {
   }
   return name + kFileSuffix;
 }
+
+#ifdef _WIN32
+
+// Appends `line` with one WriteFile() to a handle opened for appending only,
+// so that lines of concurrent writers never interleave. After an entry that
+// was cut short (a full disk), the next one starts on a line of its own.
+int AppendToFile(const char* dir, const char* log_name, std::string& line) {
+  const std::string path = std::string(dir) + '\\' + LogFileName(log_name);
+  const HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA | FILE_READ_DATA,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return -1;
+  LARGE_INTEGER size{};
+  char last = '\n';
+  DWORD got = 0;
+  if (GetFileSizeEx(file, &size) && size.QuadPart > 0) {
+    OVERLAPPED at{};
+    at.Offset = static_cast<DWORD>((size.QuadPart - 1) & 0xFFFFFFFF);
+    at.OffsetHigh = static_cast<DWORD>((size.QuadPart - 1) >> 32);
+    if (ReadFile(file, &last, 1, &got, &at) && got == 1 && last != '\n') line.insert(0, 1, '\n');
+  }
+  DWORD written = 0;
+  const bool complete =
+      WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr) &&
+      written == line.size();
+  const bool closed = CloseHandle(file) != 0;
+  return complete && closed ? 0 : -1;
+}
+
+// The event log: source `source`, event id `event_number`, and the entry's
+// texts (message, values, operation) as its strings. The log name has no
+// place there; Windows files the entry by its source.
+int SendToSystemLog(const char* /*log_name*/, const char* source, int event_number,
+                    const std::string& line) {
+  std::vector<std::string> fields;
+  for (size_t start = 0, tab;; start = tab + 1) {
+    tab = line.find('\t', start);
+    fields.push_back(line.substr(start, tab == std::string::npos ? tab : tab - start));
+    if (tab == std::string::npos) break;
+  }
+  std::vector<const char*> strings;  // after the time, the source and the event number
+  for (size_t i = 3; i < fields.size(); ++i) strings.push_back(fields[i].c_str());
+  const HANDLE log = RegisterEventSourceA(nullptr, source != nullptr ? source : "quenzel");
+  if (log == nullptr) return -1;
+  const BOOL reported =
+      ReportEventA(log, EVENTLOG_INFORMATION_TYPE, 0, static_cast<DWORD>(event_number), nullptr,
+                   static_cast<WORD>(strings.size()), 0, strings.data(), nullptr);
+  DeregisterEventSource(log);
+  return reported ? 0 : -1;
+}
+
+#else
 
 // True when the file ends in the middle of a line: an earlier entry was
 // cut short (a full file system).
@@ -171,7 +238,8 @@ std::mutex& SyslogMutex() {
   return mutex;
 }
 
-int SendToSyslog(const char* log_name, const std::string& line) {
+int SendToSystemLog(const char* log_name, const char* /*source*/, int /*event_number*/,
+                    const std::string& line) {
   std::lock_guard<std::mutex> lock(SyslogMutex());
   openlog(log_name, LOG_PID, LOG_USER);
   syslog(LOG_USER | LOG_INFO, "%s", line.c_str());
@@ -179,11 +247,13 @@ int SendToSyslog(const char* log_name, const std::string& line) {
   return 0;
 }
 
+#endif
+
 int WriteEntry(const char* log_name, const char* source, int event_number, const char* message,
                va_list* args) {
   std::string line = FormatEntry(source, event_number, message, args);
   const char* dir = getenv(kDirVariable);
-  if (dir == nullptr || *dir == '\0') return SendToSyslog(log_name, line);
+  if (dir == nullptr || *dir == '\0') return SendToSystemLog(log_name, source, event_number, line);
   line.push_back('\n');
   return AppendToFile(dir, log_name, line);
 }

@@ -1,5 +1,5 @@
 // logbook: the audit-log library that quenzel writes its diagnostic entries
-// to, for platforms without the host's event log.
+// to: a file per log, or the system's log (syslog, the Windows event log).
 //
 // An entry names a log, a source and an event number, then a message and a
 // type format whose letters announce the values that follow it:
@@ -29,7 +29,11 @@
 // every '/' of the log name becomes '_', and the names "." and ".." become
 // "_" and "__", so no log name reaches outside LOGBOOK_DIR.
 // Without LOGBOOK_DIR (or with it empty), the same line goes to syslog
-// (LOG_USER, LOG_INFO) with the log name as ident. Entries with a null or
+// (LOG_USER, LOG_INFO) with the log name as ident; on Windows to the event
+// log instead: an information event of the entry's source (registered as an
+// event source by the installer, otherwise Windows shows the strings
+// without a message text), its event number as the event id, and as its
+// strings the message, the values and the operation. Entries with a null or
 // empty log name are dropped.
 //
 // Thread-safe: each entry is written with a single append. An entry that a
@@ -38,7 +42,15 @@
 #ifndef LOGBOOK_LOGBOOK_H_
 #define LOGBOOK_LOGBOOK_H_
 
+#if defined(_WIN32)
+#if defined(LOGBOOK_BUILDING)
+#define LOGBOOK_API __declspec(dllexport)
+#else
+#define LOGBOOK_API __declspec(dllimport)
+#endif
+#else
 #define LOGBOOK_API __attribute__((visibility("default")))
+#endif
 
 extern "C" {
 

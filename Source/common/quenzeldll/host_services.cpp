@@ -5,7 +5,16 @@
 #include <memory>
 #include <new>
 
-#include "winver.h"
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>  // the version API of version.dll
+#include <winver.h>
+#else
+#include "winver.h"  // the stand-in
+#endif
 
 namespace quenzel {
 namespace detail {

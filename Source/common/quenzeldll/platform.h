@@ -1,6 +1,7 @@
 // The library's seam to the operating system's files: paths, file status
-// and times, whole-file reading and atomic replacement. errno stops here.
-// Not installed.
+// and times, whole-file reading and atomic replacement: platform_posix.cpp
+// and platform_win32.cpp. errno and Win32 error codes stop here. Not
+// installed.
 #ifndef QUENZEL_PLATFORM_H_
 #define QUENZEL_PLATFORM_H_
 
@@ -14,8 +15,15 @@ namespace quenzel {
 namespace detail {
 
 // A path as the library builds it (with backslashes) in the form the
-// operating system opens: on POSIX every backslash becomes '/'.
-std::string NativePath(const std::string& path);
+// operating system opens: on POSIX every backslash becomes '/'; Windows
+// takes it as it is.
+inline std::string NativePath(std::string path) {
+#ifndef _WIN32
+  for (char& c : path)
+    if (c == '\\') c = '/';
+#endif
+  return path;
+}
 
 // A modification time at the file system's full resolution.
 struct FileTime {
@@ -73,8 +81,15 @@ class InputFile : public std::streambuf {
 // file can be created.
 bool ReplaceFile(const std::string& path, const std::string& bytes, const FileTime* modified);
 
-// ASCII case-insensitive comparison.
-bool EqualsIgnoreCase(const std::string& a, const char* b);
+// ASCII case-insensitive comparison of `a` (up to its first zero byte)
+// and `b`.
+inline bool EqualsIgnoreCase(const std::string& a, const char* b) {
+  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  const char* p = a.c_str();
+  for (; *p != '\0' && lower(*p) == lower(*b); ++p, ++b) {
+  }
+  return lower(*p) == lower(*b);
+}
 
 }  // namespace detail
 }  // namespace quenzel

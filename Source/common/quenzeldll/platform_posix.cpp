@@ -1,7 +1,5 @@
-#include "platform.h"
-
+// The platform seam on POSIX systems.
 #include <fcntl.h>
-#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +7,8 @@
 #include <cerrno>
 #include <ios>
 #include <new>
+
+#include "platform.h"
 
 namespace quenzel {
 namespace detail {
@@ -89,15 +89,6 @@ InputFile::int_type InputFile::underflow() {
   return n == 0 ? traits_type::eof() : traits_type::to_int_type(*start);
 }
 
-std::string NativePath(const std::string& path) {
-  std::string native = path;
-#ifndef _WIN32
-  for (char& c : native)
-    if (c == '\\') c = '/';
-#endif
-  return native;
-}
-
 bool StatFile(const std::string& path, FileStatus& status) {
   struct stat info;
   if (::stat(path.c_str(), &info) != 0) return false;
@@ -145,10 +136,6 @@ bool ReplaceFile(const std::string& path, const std::string& bytes, const FileTi
   else
     SyncDirectoryOf(path);
   return true;
-}
-
-bool EqualsIgnoreCase(const std::string& a, const char* b) {
-  return ::strcasecmp(a.c_str(), b) == 0;
 }
 
 }  // namespace detail

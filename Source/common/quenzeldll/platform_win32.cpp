@@ -1,0 +1,162 @@
+// The platform seam on Windows: the C runtime's text mode for the definition
+// file, the Win32 file API for status, times and the atomic replacement.
+#include <fcntl.h>
+#include <io.h>
+#include <share.h>
+#include <sys/stat.h>
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#undef ReplaceFile  // the Win32 name; the library's own is declared in platform.h
+
+#include <algorithm>
+#include <atomic>
+#include <ios>
+#include <new>
+
+#include "platform.h"
+
+namespace quenzel {
+namespace detail {
+
+namespace {
+
+// Bytes asked of the file per read; one more in front keeps the last byte of
+// the previous read for putting back.
+constexpr unsigned kInputChunk = 64u * 1024u;
+
+// 100-nanosecond ticks between 1601-01-01 (FILETIME) and 1970-01-01.
+constexpr std::int64_t kEpochTicks = 116444736000000000LL;
+constexpr std::int64_t kTicksPerSecond = 10000000;
+
+FileTime FromFiletime(const FILETIME& time) {
+  const std::int64_t ticks =
+      static_cast<std::int64_t>((static_cast<std::uint64_t>(time.dwHighDateTime) << 32) |
+                                time.dwLowDateTime) -
+      kEpochTicks;
+  std::int64_t seconds = ticks / kTicksPerSecond;
+  std::int64_t rest = ticks % kTicksPerSecond;
+  if (rest < 0) {  // times before 1970: the nanoseconds stay positive
+    rest += kTicksPerSecond;
+    --seconds;
+  }
+  return FileTime{seconds, static_cast<long>(rest * 100)};
+}
+
+FILETIME ToFiletime(const FileTime& time) {
+  const std::uint64_t ticks = static_cast<std::uint64_t>(time.seconds * kTicksPerSecond +
+                                                         time.nanoseconds / 100 + kEpochTicks);
+  FILETIME result;
+  result.dwLowDateTime = static_cast<DWORD>(ticks & 0xFFFFFFFFu);
+  result.dwHighDateTime = static_cast<DWORD>(ticks >> 32);
+  return result;
+}
+
+bool WriteAll(HANDLE file, const std::string& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+    DWORD written = 0;
+    if (!::WriteFile(file, bytes.data() + done, chunk, &written, nullptr) || written == 0)
+      return false;
+    done += written;
+  }
+  return true;
+}
+
+// Creates a file of its own beside `path` for writing: `path` + ".tmp." and
+// the process id and a per-process count, retried with the next count while
+// the name is taken. CREATE_NEW refuses an existing name, a link included.
+HANDLE CreateTemporary(const std::string& path, std::string& name) {
+  static std::atomic<unsigned> counter{0};
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    name =
+        path + ".tmp." + std::to_string(::GetCurrentProcessId()) + "." + std::to_string(counter++);
+    const HANDLE file = ::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE || ::GetLastError() != ERROR_FILE_EXISTS) return file;
+  }
+  return INVALID_HANDLE_VALUE;
+}
+
+}  // namespace
+
+InputFile::~InputFile() {
+  if (fd_ != -1) ::_close(fd_);
+}
+
+bool InputFile::Open(const std::string& path) {
+  // Text mode: the C runtime ends lines and the file (at a Ctrl-Z) as it
+  // does for any text file.
+  fd_ = ::_sopen(path.c_str(), _O_RDONLY | _O_TEXT | _O_NOINHERIT, _SH_DENYNO);
+  if (fd_ == -1) return false;
+  struct _stat64 info;
+  if (::_fstat64(fd_, &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG) {
+    ::_close(fd_);
+    fd_ = -1;
+    return false;
+  }
+  buffer_.resize(1 + kInputChunk);
+  setg(buffer_.data(), buffer_.data() + 1, buffer_.data() + 1);
+  return true;
+}
+
+InputFile::int_type InputFile::underflow() {
+  if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
+  if (fd_ == -1) return traits_type::eof();
+  char* const start = buffer_.data() + 1;
+  if (gptr() > start) buffer_[0] = gptr()[-1];
+  const int n = ::_read(fd_, start, kInputChunk);
+  if (n < 0) throw std::ios_base::failure("error reading the definition file");
+  setg(buffer_.data(), start, start + n);
+  return n == 0 ? traits_type::eof() : traits_type::to_int_type(*start);
+}
+
+bool StatFile(const std::string& path, FileStatus& status) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return false;
+  status.modified = FromFiletime(data.ftLastWriteTime);
+  status.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  status.directory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  return true;
+}
+
+bool ReadWholeFile(const std::string& path, std::size_t size, std::unique_ptr<char[]>& bytes) {
+  // Shared for deleting too, so that a saver may rename a new file over it.
+  const HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  bytes.reset(new (std::nothrow) char[size]);
+  std::size_t done = 0;
+  while (bytes && done < size) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size - done, 1u << 30));
+    DWORD read = 0;
+    if (!::ReadFile(file, bytes.get() + done, chunk, &read, nullptr) || read == 0) break;
+    done += read;
+  }
+  ::CloseHandle(file);
+  return bytes && done == size;
+}
+
+bool ReplaceFile(const std::string& path, const std::string& bytes, const FileTime* modified) {
+  std::string temporary;
+  const HANDLE file = CreateTemporary(path, temporary);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  bool written = WriteAll(file, bytes);
+  if (written && modified != nullptr) {
+    const FILETIME time = ToFiletime(*modified);
+    written = ::SetFileTime(file, nullptr, nullptr, &time) != 0;
+  }
+  written = written && ::FlushFileBuffers(file);
+  written = ::CloseHandle(file) && written;
+  if (!written || !::MoveFileExA(temporary.c_str(), path.c_str(),
+                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    ::DeleteFileA(temporary.c_str());
+  return true;
+}
+
+}  // namespace detail
+}  // namespace quenzel
