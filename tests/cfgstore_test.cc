@@ -3,7 +3,6 @@
 #include "cfgstore.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <chrono>
 #include <climits>
@@ -11,6 +10,11 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+
+#include "posix_shim.h"
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace {
 
@@ -106,7 +110,8 @@ class CfgstoreTest : public ::testing::Test {
     std::ofstream(dir_ + "/" + name, std::ios::binary | std::ios::trunc) << bytes;
     setenv("CFGSTORE_FILE", (dir_ + "/" + name).c_str(), 1);
   }
-  std::string dir_ = "/tmp/cfgstore_test.XXXXXX";
+  std::string dir_ =
+      std::filesystem::temp_directory_path().generic_string() + "/cfgstore_test.XXXXXX";
 };
 
 TEST_F(CfgstoreTest, ReadsTheSameFromEveryEncoding) {
@@ -151,5 +156,33 @@ TEST_F(CfgstoreTest, ReadsTheSameFromEveryEncoding) {
   const HKEY current_user = reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(0x80000001u));
   EXPECT_EQ(registry.read(current_user, "SOFTWARE\\T", "", "v0", "d", 0), "d");
 }
+
+#ifdef _WIN32
+// Without CFGSTORE_FILE the system registry answers: values written with the
+// Win32 API read back with the stand-in's rules; a file named selects it.
+TEST_F(CfgstoreTest, ReadsTheSystemRegistry) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\quenzel-test\\Sub", 0, nullptr, 0,
+                            KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  const DWORD number = 0xFFFFFFFE;
+  RegSetValueExA(key, "Text", 0, REG_SZ, reinterpret_cast<const BYTE*>("yes"), 4);
+  RegSetValueExA(key, "Path", 0, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>("%CFGT_W%\\x"), 12);
+  RegSetValueExA(key, "Number", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), 4);
+  RegSetValueExA(key, "Binary", 0, REG_BINARY, reinterpret_cast<const BYTE*>("ab"), 2);
+  RegCloseKey(key);
+  setenv("CFGT_W", "C:\\zq", 1);
+  auto read = [](const char* name) {
+    return registry.read(kLm, "software\\QUENZEL-TEST", "sub", name, kMissing, 0);
+  };
+  EXPECT_EQ(read("text") + read("Path") + read("Number") + read("Binary") + read("None"),
+            std::string("yesC:\\zq\\x4294967294") + kMissing + kMissing);
+  EXPECT_EQ(readRegInt(kLm, "SOFTWARE\\quenzel-test", "Sub", "Number", "0"), -2);
+  EXPECT_TRUE(registry.readBool(kLm, "SOFTWARE\\quenzel-test", "Sub", "Text", "", 0));
+  Use(kHeader);  // a file, even an empty one, replaces the system registry
+  EXPECT_EQ(read("Text"), kMissing);
+  RegDeleteTreeA(HKEY_LOCAL_MACHINE, "SOFTWARE\\quenzel-test");
+}
+#endif
 
 }  // namespace

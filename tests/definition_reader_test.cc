@@ -78,7 +78,9 @@ TEST_F(DefinitionReaderTest, FailuresWithTheirPlaces) {
       {"fifo", "", ReadErrorKind::kOpenFailed, -1,  // refused, not waited on
        "996|Quenzel.dll failed to open @|CQuenzelFile::Read()"},
   };
+#ifndef _WIN32  // on Windows the row is a missing file
   ASSERT_EQ(::mkfifo((dir() + "/zqapi/fifo").c_str(), 0644), 0);
+#endif
   for (const auto& [file, content, kind, line, entry] : rows) {
     if (!content.empty()) WriteDefinition(file, content);
     CQuenzelFile fresh;

@@ -6,8 +6,6 @@
 #define QUENZEL_TESTS_TEST_ENV_H_
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -16,6 +14,7 @@
 #include <vector>
 
 #include "cfgstore.h"
+#include "posix_shim.h"
 #include "quenzel.h"
 
 inline void PrintTo(QuenzelError e, std::ostream* os) { *os << QuenzelErrorName(e); }
@@ -108,8 +107,9 @@ struct RegistryValue {
 class QuenzelEnvTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/quenzel-test-XXXXXX";
-    dir_ = ::mkdtemp(pattern);
+    std::string pattern =
+        std::filesystem::temp_directory_path().generic_string() + "/quenzel-test-XXXXXX";
+    dir_ = ::mkdtemp(&pattern[0]);
     cfgstore::ClearOverrides();
     ::mkdir((dir_ + "/zqapi").c_str(), 0755);
     ::mkdir((dir_ + "/logs").c_str(), 0755);

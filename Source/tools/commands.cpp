@@ -30,6 +30,14 @@ std::string ReadRegistryText(const quenzel::settings::Setting& setting) {
 
 constexpr const char* kDefaultCodePage = "1252";
 
+void SetEnvironment(const char* name, const std::string& value) {
+#ifdef _WIN32
+  ::_putenv_s(name, value.c_str());
+#else
+  ::setenv(name, value.c_str(), 1);
+#endif
+}
+
 bool IsNumber(const std::string& text) {
   return !text.empty() &&
          std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -81,8 +89,8 @@ void PrintReadError(const std::string& path) {
 // then loads the definition file. False (after saying why) on failure.
 bool LoadCatalogue(const CommonOptions& common, CQuenzelFile& catalogue,
                    DefinitionLocation& location) {
-  if (!common.registry.empty()) ::setenv("CFGSTORE_FILE", common.registry.c_str(), 1);
-  if (!common.logDir.empty()) ::setenv("LOGBOOK_DIR", common.logDir.c_str(), 1);
+  if (!common.registry.empty()) SetEnvironment("CFGSTORE_FILE", common.registry);
+  if (!common.logDir.empty()) SetEnvironment("LOGBOOK_DIR", common.logDir);
   if (!common.logName.empty()) EnableAuditLog();
   if (!common.codePage.empty())
     SetCodePage(common.codePage);

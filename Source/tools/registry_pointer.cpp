@@ -3,7 +3,11 @@
 #include <limits.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <cstring>
@@ -20,14 +24,40 @@ using quenzel::settings::kAuditLog;
 using quenzel::settings::kCodepage;
 using quenzel::settings::kZqexe;
 
+#ifndef _WIN32
 std::string DirectoryOf(const std::string& path) {
   std::size_t slash = path.rfind('/');
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 std::string BaseOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+#endif
 
 }  // namespace
+
+#ifdef _WIN32
+
+DefinitionLocation::~DefinitionLocation() = default;
+
+// Windows resolves "zqapi\.." in a path by its text, so the file is reached
+// as <its folder>\zqapi\..\<name> with no link and no temporary folder.
+bool DefinitionLocation::PointAt(const std::string& path, std::string& error) {
+  char full[MAX_PATH];
+  char* name = nullptr;
+  const DWORD length = ::GetFullPathNameA(path.c_str(), MAX_PATH, full, &name);
+  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  if (length == 0 || length >= MAX_PATH || name == nullptr ||
+      attributes == INVALID_FILE_ATTRIBUTES) {
+    error = path + ": no such file";
+    return false;
+  }
+  fileName_ = std::string("..\\") + name;
+  const std::string zqexe(full, static_cast<std::size_t>(name - full));
+  cfgstore::SetOverride(FullKey(kZqexe), kZqexe.value, zqexe);
+  return true;
+}
+
+#else
 
 DefinitionLocation::~DefinitionLocation() {
   if (linkDirectory_.empty()) return;
@@ -67,6 +97,8 @@ bool DefinitionLocation::PointAt(const std::string& path, std::string& error) {
   cfgstore::SetOverride(FullKey(kZqexe), kZqexe.value, zqexe);
   return true;
 }
+
+#endif
 
 void SetCodePage(const std::string& number) {
   cfgstore::SetOverride(FullKey(kCodepage), kCodepage.value, number);

@@ -20,6 +20,7 @@ class DefinitionLocation {
   // Sets ZQEXE so that the library's path for fileName() is `path`. When
   // the file's directory is not itself called zqapi, a private temporary
   // directory holds a "zqapi" link to it, removed again by the destructor.
+  // On Windows the name is "..\<file>" below a "zqapi" that need not exist.
   // False with `error` set when the file cannot be reached.
   bool PointAt(const std::string& path, std::string& error);
 
