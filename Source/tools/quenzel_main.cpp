@@ -8,6 +8,12 @@
 // This file only parses the command line and dispatches to the verbs.
 #include <CLI/CLI.hpp>
 #include <iostream>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+#endif
 
 #include "commands.h"
 
@@ -97,6 +103,11 @@ int Run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+  // Data records are bytes: no line-end translation, no end at a Ctrl-Z.
+  _setmode(_fileno(stdin), _O_BINARY);
+  _setmode(_fileno(stdout), _O_BINARY);
+#endif
   try {
     return Run(argc, argv);
   } catch (const std::exception& e) {  // out of memory, or an unreadable input

@@ -4,11 +4,13 @@
 #   -DTOOL=... -DCASE=... -DEXPECTED_DIR=... -DEXIT=... -DARGS=a|b|c
 #   [-DSTDIN=file] [-DWORKDIR=dir] [-DENVIRONMENT=NAME=VALUE|...]
 #   [-DPIPE_ARGS=a|b]  a second run of the tool reading the first one's output
+#   [-DEMULATOR=a|b]  what runs the tool (Wine, for the Windows build)
 string(REPLACE "|" ";" args "${ARGS}")
+string(REPLACE "|" ";" emulator "${EMULATOR}")
 set(second_command)
 if(PIPE_ARGS)
   string(REPLACE "|" ";" pipe_args "${PIPE_ARGS}")
-  set(second_command COMMAND ${TOOL} ${pipe_args})
+  set(second_command COMMAND ${emulator} ${TOOL} ${pipe_args})
 endif()
 if(ENVIRONMENT)
   string(REPLACE "|" ";" environment "${ENVIRONMENT}")
@@ -22,9 +24,10 @@ set(input_option)
 if(STDIN)
   set(input_option INPUT_FILE ${STDIN})
 endif()
-execute_process(COMMAND ${TOOL} ${args} ${second_command} ${input_option}
+execute_process(COMMAND ${emulator} ${TOOL} ${args} ${second_command} ${input_option}
                 WORKING_DIRECTORY ${WORKDIR}
                 RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+string(REPLACE "\r\n" "\n" err "${err}")  # standard error is a text stream on Windows
 set(failed OFF)
 if(NOT status EQUAL EXIT)
   message(SEND_ERROR "exit status ${status}, expected ${EXIT}\nstderr:\n${err}")

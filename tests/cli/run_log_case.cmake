@@ -3,7 +3,8 @@
 #   -DTOOL=... -DWORKDIR=... -DLOG_DIR=...
 file(REMOVE_RECURSE ${LOG_DIR})
 file(MAKE_DIRECTORY ${LOG_DIR})
-execute_process(COMMAND ${TOOL} check tests/data/bad_field.def --log CHECK --log-dir ${LOG_DIR}
+string(REPLACE "|" ";" emulator "${EMULATOR}")
+execute_process(COMMAND ${emulator} ${TOOL} check tests/data/bad_field.def --log CHECK --log-dir ${LOG_DIR}
                 WORKING_DIRECTORY ${WORKDIR} RESULT_VARIABLE status OUTPUT_QUIET ERROR_QUIET)
 if(NOT status EQUAL 1)
   message(FATAL_ERROR "exit status ${status}, expected 1")

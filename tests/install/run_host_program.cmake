@@ -5,6 +5,7 @@
 # docs/host-program.md shows. The audit log must hold the weight conversions.
 #   -DBUILD_DIR=<build tree> -DSOURCE=<examples/host_program>
 #   -DEXAMPLES=<examples> -DWORK_DIR=<scratch directory>
+#   [-DTOOLCHAIN=<toolchain file> -DEMULATOR=a|b]  a cross build, run under Wine
 file(REMOVE_RECURSE ${WORK_DIR})
 set(prefix ${WORK_DIR}/prefix)
 
@@ -17,7 +18,12 @@ function(run)
 endfunction()
 
 run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
-run(${CMAKE_COMMAND} -S ${SOURCE} -B ${WORK_DIR}/build
+set(toolchain_option)
+if(TOOLCHAIN)  # a cross build: the host program is built the same way
+  set(toolchain_option -DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN})
+endif()
+string(REPLACE "|" ";" emulator "${EMULATOR}")
+run(${CMAKE_COMMAND} -S ${SOURCE} -B ${WORK_DIR}/build ${toolchain_option}
     -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_BUILD_TYPE=Release)
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/build)
 
@@ -33,7 +39,7 @@ file(MAKE_DIRECTORY ${WORK_DIR}/logs)
 set(ENV{CFGSTORE_FILE} ${WORK_DIR}/shop.reg)
 set(ENV{LOGBOOK_DIR} ${WORK_DIR}/logs)
 
-run(${WORK_DIR}/build/host_program)
+run(${emulator} ${WORK_DIR}/build/host_program)
 file(READ ${SOURCE}/expected_output.txt expected)
 if(NOT last_output STREQUAL expected)
   file(WRITE ${WORK_DIR}/actual_output.txt "${last_output}")
@@ -50,7 +56,7 @@ endif()
 
 # A definition file that is not there: the program reports where loading
 # stopped and fails.
-execute_process(COMMAND ${WORK_DIR}/build/host_program no-such.def
+execute_process(COMMAND ${emulator} ${WORK_DIR}/build/host_program no-such.def
                 RESULT_VARIABLE status ERROR_VARIABLE err OUTPUT_QUIET)
 if(status EQUAL 0 OR NOT err MATCHES "cannot load .*zqapi.no-such\\.def")
   message(FATAL_ERROR "a missing definition file was not reported (${status}): ${err}")
