@@ -46,9 +46,11 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
+# The runtime libraries link statically, and DLLs do not export them again:
+# a program linking two such DLLs would see each runtime symbol twice.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++")
-set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++ -Wl,--exclude-libs,ALL")
+set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++ -Wl,--exclude-libs,ALL")
 
 # Test programs run under Wine through cmake/wine-run.sh, in a Wine prefix
 # inside the build tree, finding the dependencies' DLLs and the MinGW
@@ -65,21 +67,33 @@ foreach(_runtime_dll libwinpthread-1.dll libstdc++-6.dll)
                   ERROR_QUIET RESULT_VARIABLE _runtime_result)
   if(_runtime_result EQUAL 0 AND IS_ABSOLUTE "${_runtime_path}" AND EXISTS "${_runtime_path}")
     get_filename_component(_runtime_dir "${_runtime_path}" DIRECTORY)
+    get_filename_component(_runtime_dir "${_runtime_dir}" REALPATH)
     list(APPEND _quenzel_wine_args --path "${_runtime_dir}")
   endif()
 endforeach()
 set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_CURRENT_LIST_DIR}/wine-run.sh" ${_quenzel_wine_args} --)
+# GoogleTest programs list their tests when CTest runs, not right after they
+# are linked, so that building needs no Wine.
+set(CMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE PRE_TEST)
 
 # Create the Wine prefix while configuring, not during the first test
 # discovery, whose time limit the first start of Wine could exceed. Builds
 # that run nothing (such as the dependencies' own) turn this off.
 option(QUENZEL_WINE_INIT_ON_CONFIGURE "Create the build tree's Wine prefix when configuring" ON)
+# CMake reads this file more than once per run: try only the first time.
 get_property(_quenzel_in_try_compile GLOBAL PROPERTY IN_TRY_COMPILE)
-if(QUENZEL_WINE_INIT_ON_CONFIGURE AND NOT _quenzel_in_try_compile AND NOT EXISTS "${CMAKE_BINARY_DIR}/wine/.initialised")
+get_property(_quenzel_wine_tried GLOBAL PROPERTY _QUENZEL_WINE_INIT_TRIED)
+if(QUENZEL_WINE_INIT_ON_CONFIGURE AND NOT _quenzel_in_try_compile AND NOT _quenzel_wine_tried
+   AND NOT EXISTS "${CMAKE_BINARY_DIR}/wine/.initialised")
+  set_property(GLOBAL PROPERTY _QUENZEL_WINE_INIT_TRIED ON)
   find_program(_quenzel_wine wine)
   if(_quenzel_wine)
     message(STATUS "Creating the Wine prefix ${CMAKE_BINARY_DIR}/wine")
-    execute_process(COMMAND "${CMAKE_CURRENT_LIST_DIR}/wine-run.sh" --build-tree "${CMAKE_BINARY_DIR}" --init)
+    execute_process(COMMAND "${CMAKE_CURRENT_LIST_DIR}/wine-run.sh" --build-tree "${CMAKE_BINARY_DIR}" --init
+                    RESULT_VARIABLE _quenzel_wine_result)
+    if(NOT _quenzel_wine_result EQUAL 0)
+      message(WARNING "Wine does not work here: the build goes on, but its tests cannot run")
+    endif()
   endif()
   unset(_quenzel_wine CACHE)
 endif()

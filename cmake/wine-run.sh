@@ -35,6 +35,13 @@ if [ "$init_only" -eq 0 ] && [ $# -eq 0 ]; then
   exit 2
 fi
 command -v wine >/dev/null || { echo "wine-run.sh: wine is not installed (.ci/windows-deps)" >&2; exit 2; }
+# Wine's 32-bit loader is itself a 32-bit Linux program: a kernel without
+# IA-32 emulation (or a binfmt_misc handler for it) cannot start it.
+if ! wine --version >/dev/null 2>&1; then
+  echo "wine-run.sh: Wine cannot start here: $(wine --version 2>&1 | tail -n 1)" >&2
+  echo "wine-run.sh: the 32-bit Wine loader needs a kernel that runs 32-bit x86 programs" >&2
+  exit 2
+fi
 
 export WINEPREFIX="$build_tree/wine"
 export WINEARCH=win32
