@@ -16,8 +16,18 @@
 # together with ICU's icuuc<N>.dll and icudt<N>.dll from <deps>/icu-<N>-i686/bin.
 
 set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86)
-set(QUENZEL_MINGW_TARGET i686-w64-mingw32)
+# cmake/mingw-x86_64.cmake reads this file for the 64-bit build.
+if(NOT QUENZEL_MINGW_ARCH)
+  set(QUENZEL_MINGW_ARCH i686)
+endif()
+if(QUENZEL_MINGW_ARCH STREQUAL "x86_64")
+  set(CMAKE_SYSTEM_PROCESSOR AMD64)
+  set(_quenzel_wine_arch win64)
+else()
+  set(CMAKE_SYSTEM_PROCESSOR x86)
+  set(_quenzel_wine_arch win32)
+endif()
+set(QUENZEL_MINGW_TARGET ${QUENZEL_MINGW_ARCH}-w64-mingw32)
 
 set(CMAKE_C_COMPILER ${QUENZEL_MINGW_TARGET}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${QUENZEL_MINGW_TARGET}-g++-posix)
@@ -37,7 +47,7 @@ set(QUENZEL_WINDOWS_DEPS "${QUENZEL_WINDOWS_DEPS}" CACHE PATH
 # try_compile projects read this file again; they see the same folder.
 list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES QUENZEL_WINDOWS_DEPS)
 
-file(GLOB _quenzel_dep_prefixes LIST_DIRECTORIES true "${QUENZEL_WINDOWS_DEPS}/*-i686")
+file(GLOB _quenzel_dep_prefixes LIST_DIRECTORIES true "${QUENZEL_WINDOWS_DEPS}/*-${QUENZEL_MINGW_ARCH}")
 set(CMAKE_FIND_ROOT_PATH /usr/${QUENZEL_MINGW_TARGET} ${_quenzel_dep_prefixes})
 # Build tools come from the build machine; everything linked or included
 # comes from the roots above.
@@ -55,7 +65,7 @@ set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++ -Wl,--exclu
 # Test programs run under Wine through cmake/wine-run.sh, in a Wine prefix
 # inside the build tree, finding the dependencies' DLLs and the MinGW
 # runtime DLLs through WINEPATH.
-set(_quenzel_wine_args --build-tree "${CMAKE_BINARY_DIR}")
+set(_quenzel_wine_args --build-tree "${CMAKE_BINARY_DIR}" --arch ${_quenzel_wine_arch})
 foreach(_prefix IN LISTS _quenzel_dep_prefixes)
   if(IS_DIRECTORY "${_prefix}/bin")
     list(APPEND _quenzel_wine_args --path "${_prefix}/bin")
@@ -89,7 +99,8 @@ if(QUENZEL_WINE_INIT_ON_CONFIGURE AND NOT _quenzel_in_try_compile AND NOT _quenz
   find_program(_quenzel_wine wine)
   if(_quenzel_wine)
     message(STATUS "Creating the Wine prefix ${CMAKE_BINARY_DIR}/wine")
-    execute_process(COMMAND "${CMAKE_CURRENT_LIST_DIR}/wine-run.sh" --build-tree "${CMAKE_BINARY_DIR}" --init
+    execute_process(COMMAND "${CMAKE_CURRENT_LIST_DIR}/wine-run.sh" --build-tree "${CMAKE_BINARY_DIR}"
+                            --arch ${_quenzel_wine_arch} --init
                     RESULT_VARIABLE _quenzel_wine_result)
     if(NOT _quenzel_wine_result EQUAL 0)
       message(WARNING "Wine does not work here: the build goes on, but its tests cannot run")

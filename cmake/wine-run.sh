@@ -15,11 +15,13 @@
 set -euo pipefail
 
 build_tree=""
+wine_arch=win32
 init_only=0
 dll_dirs=()
 while [ $# -gt 0 ]; do
   case "$1" in
     --build-tree) build_tree="$2"; shift 2 ;;
+    --arch) wine_arch="$2"; shift 2 ;;
     --path) dll_dirs+=("$2"); shift 2 ;;
     --init) init_only=1; shift ;;
     --) shift; break ;;
@@ -37,14 +39,17 @@ fi
 command -v wine >/dev/null || { echo "wine-run.sh: wine is not installed (.ci/windows-deps)" >&2; exit 2; }
 # Wine's 32-bit loader is itself a 32-bit Linux program: a kernel without
 # IA-32 emulation (or a binfmt_misc handler for it) cannot start it.
-if ! wine --version >/dev/null 2>&1; then
-  echo "wine-run.sh: Wine cannot start here: $(wine --version 2>&1 | tail -n 1)" >&2
+# The 64-bit loader runs 64-bit programs without any 32-bit support.
+wine=wine
+if [ "$wine_arch" = win64 ] && [ -x /usr/lib/wine/wine64 ]; then wine=/usr/lib/wine/wine64; fi
+if ! "$wine" --version >/dev/null 2>&1; then
+  echo "wine-run.sh: Wine cannot start here: $("$wine" --version 2>&1 | tail -n 1)" >&2
   echo "wine-run.sh: the 32-bit Wine loader needs a kernel that runs 32-bit x86 programs" >&2
   exit 2
 fi
 
 export WINEPREFIX="$build_tree/wine"
-export WINEARCH=win32
+export WINEARCH="$wine_arch"
 export WINEDEBUG=-all
 # No Mono or Gecko install prompts, no window system.
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -56,7 +61,7 @@ if [ ! -f "$WINEPREFIX/.initialised" ]; then
     flock 8
     if [ ! -f "$WINEPREFIX/.initialised" ]; then
       rm -rf "$WINEPREFIX"
-      if ! wineboot -i >"$build_tree/wineboot.log" 2>&1; then
+      if ! "$wine" wineboot -i >"$build_tree/wineboot.log" 2>&1; then
         echo "wine-run.sh: wineboot failed, see $build_tree/wineboot.log" >&2
         exit 1
       fi
@@ -80,4 +85,4 @@ for dir in "${dll_dirs[@]}"; do
 done
 export WINEPATH="$winepath${WINEPATH:+;$WINEPATH}"
 
-exec wine "$@"
+exec "$wine" "$@"
