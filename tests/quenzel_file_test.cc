@@ -42,7 +42,15 @@ TEST_F(QuenzelFileTest, StartEntryAuditSwitchAndVersion) {
                       {"pe32.dll", "3.1", false}, {"pe32.dll", "3.1.204.7", false},
                       {"pe32plus.dll", "", true}, {"dos_only.dll", "3.1.204", false}};
   WriteDefinition("defs.txt", "#12 SEND\n");
+#ifdef _WIN32  // Windows' own version API reads the built DLL's resource
+  std::filesystem::copy_file(QUENZEL_DLL, dir() + "/quenzel.dll");
+  EXPECT_TRUE(CQuenzelFile().Initialise("defs.txt", "V", nullptr, QUENZEL_VERSION));
+  EXPECT_FALSE(CQuenzelFile().Initialise("defs.txt", "V", nullptr, "3.1"));
+  std::filesystem::remove(dir() + "/quenzel.dll");
+  for (const auto& [image, required, ok] : {rows[0]}) {
+#else
   for (const auto& [image, required, ok] : rows) {
+#endif
     const std::string corpus = std::string(QUENZEL_SOURCE_DIR) + "/fuzz/corpus/winver/";
     if (*image)
       quenzel_test::WriteFile(dir() + "/quenzel.dll", quenzel_test::ReadFile(corpus + image));
