@@ -48,7 +48,7 @@ bool DefinitionLocation::PointAt(const std::string& path, std::string& error) {
   const DWORD attributes = ::GetFileAttributesA(path.c_str());
   if (length == 0 || length >= MAX_PATH || name == nullptr ||
       attributes == INVALID_FILE_ATTRIBUTES) {
-    error = path + ": no such file";
+    error = path + ": No such file or directory";  // the words the C library uses
     return false;
   }
   fileName_ = std::string("..\\") + name;

@@ -146,6 +146,10 @@ std::string LogFileName(const char* log_name) {
     name.assign(name.size(), '_');
   } else {
     std::replace(name.begin(), name.end(), '/', '_');
+#ifdef _WIN32  // separators and drive letters of Windows paths too
+    std::replace(name.begin(), name.end(), '\\', '_');
+    std::replace(name.begin(), name.end(), ':', '_');
+#endif
   }
   return name + kFileSuffix;
 }

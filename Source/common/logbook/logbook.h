@@ -26,8 +26,9 @@
 // with TAB, CR, LF and backslash inside texts written as \t \r \n \\.
 // The time has millisecond precision (2026-12-06T01:02:03.456Z); a null text
 // is written as an empty field and integers in decimal. In the file name
-// every '/' of the log name becomes '_', and the names "." and ".." become
-// "_" and "__", so no log name reaches outside LOGBOOK_DIR.
+// every '/' of the log name (on Windows also '\\' and ':') becomes '_', and
+// the names "." and ".." become "_" and "__", so no log name reaches
+// outside LOGBOOK_DIR.
 // Without LOGBOOK_DIR (or with it empty), the same line goes to syslog
 // (LOG_USER, LOG_INFO) with the log name as ident; on Windows to the event
 // log instead: an information event of the entry's source (registered as an
