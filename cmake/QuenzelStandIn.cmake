@@ -17,6 +17,7 @@ function(quenzel_stand_in name)
   if(QUENZEL_INSTALL)
     install(TARGETS ${name} EXPORT quenzelTargets
             LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+            ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}  # Windows import libraries
             RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
     install(FILES ${name}.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/quenzel)
   endif()

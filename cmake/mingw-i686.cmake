@@ -48,7 +48,9 @@ set(QUENZEL_WINDOWS_DEPS "${QUENZEL_WINDOWS_DEPS}" CACHE PATH
 list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES QUENZEL_WINDOWS_DEPS)
 
 file(GLOB _quenzel_dep_prefixes LIST_DIRECTORIES true "${QUENZEL_WINDOWS_DEPS}/*-${QUENZEL_MINGW_ARCH}")
-set(CMAKE_FIND_ROOT_PATH /usr/${QUENZEL_MINGW_TARGET} ${_quenzel_dep_prefixes})
+# QUENZEL_FIND_ROOTS adds prefixes of Windows builds, such as an installed
+# quenzel tree that a host project builds against.
+set(CMAKE_FIND_ROOT_PATH /usr/${QUENZEL_MINGW_TARGET} ${_quenzel_dep_prefixes} ${QUENZEL_FIND_ROOTS})
 # Build tools come from the build machine; everything linked or included
 # comes from the roots above.
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

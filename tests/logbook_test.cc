@@ -29,8 +29,11 @@ class LogbookTest : public ::testing::Test {
   void TearDown() override { fs::remove_all(dir_); }
   // The text of `file`, which is removed, with each UTC timestamp as "|".
   std::string Take(const std::string& file = "L.log") {
-    std::ifstream in(dir_ + "/" + file);
-    const std::string text{std::istreambuf_iterator<char>(in), {}};
+    std::string text;
+    {  // closed before the removal, which Windows refuses for an open file
+      std::ifstream in(dir_ + "/" + file);
+      text.assign(std::istreambuf_iterator<char>(in), {});
+    }
     fs::remove(dir_ + "/" + file);
     return std::regex_replace(text, std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z\t)"), "|");
   }

@@ -17,7 +17,9 @@ inline char* mkdtemp(char* pattern) {
   return _mktemp(pattern) != nullptr && _mkdir(pattern) == 0 ? pattern : nullptr;
 }
 #define SKIP_ON_WINDOWS(why) GTEST_SKIP() << "Windows has no " why
+constexpr int kOnWindows = 1;
 #else
+constexpr int kOnWindows = 0;
 #define SKIP_ON_WINDOWS(why) static_cast<void>(0)
 #endif
 

@@ -57,7 +57,8 @@ TEST_F(QuenzelFileTest, StartEntryAuditSwitchAndVersion) {
     CQuenzelFile checked;
     EXPECT_EQ(checked.Initialise("defs.txt", "V", nullptr, required), ok) << image << required;
   }
-  EXPECT_EQ(LogEntries("V").size(), 2u) << "a failed version check logs nothing";
+  const std::size_t loads = 2 - kOnWindows;  // Windows: the built DLL's passing check alone
+  EXPECT_EQ(LogEntries("V").size(), loads) << "a failed version check logs nothing";
   char version[18] = "x";
   Cgetver reader;
   EXPECT_EQ(reader.GetVersion(nullptr, "quenzel.dll", nullptr), 1);

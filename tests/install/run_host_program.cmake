@@ -20,9 +20,13 @@ endfunction()
 run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
 set(toolchain_option)
 if(TOOLCHAIN)  # a cross build: the host program is built the same way
-  set(toolchain_option -DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN})
+  set(toolchain_option -DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN} -DQUENZEL_FIND_ROOTS=${prefix})
 endif()
 string(REPLACE "|" ";" emulator "${EMULATOR}")
+set(program ${WORK_DIR}/build/host_program)
+if(TOOLCHAIN)
+  string(APPEND program .exe)
+endif()
 run(${CMAKE_COMMAND} -S ${SOURCE} -B ${WORK_DIR}/build ${toolchain_option}
     -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_BUILD_TYPE=Release)
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/build)
@@ -39,7 +43,7 @@ file(MAKE_DIRECTORY ${WORK_DIR}/logs)
 set(ENV{CFGSTORE_FILE} ${WORK_DIR}/shop.reg)
 set(ENV{LOGBOOK_DIR} ${WORK_DIR}/logs)
 
-run(${emulator} ${WORK_DIR}/build/host_program)
+run(${emulator} ${program})
 file(READ ${SOURCE}/expected_output.txt expected)
 if(NOT last_output STREQUAL expected)
   file(WRITE ${WORK_DIR}/actual_output.txt "${last_output}")
@@ -56,7 +60,7 @@ endif()
 
 # A definition file that is not there: the program reports where loading
 # stopped and fails.
-execute_process(COMMAND ${emulator} ${WORK_DIR}/build/host_program no-such.def
+execute_process(COMMAND ${emulator} ${program} no-such.def
                 RESULT_VARIABLE status ERROR_VARIABLE err OUTPUT_QUIET)
 if(status EQUAL 0 OR NOT err MATCHES "cannot load .*zqapi.no-such\\.def")
   message(FATAL_ERROR "a missing definition file was not reported (${status}): ${err}")

@@ -507,10 +507,20 @@ struct FileStamp {
   }
 };
 
-FileStamp StampOf(const struct stat& st) {
+FileStamp StampOf(const char* path, const struct stat& st) {
 #ifdef _WIN32
-  return FileStamp{st.st_dev, st.st_ino, st.st_size, st.st_mtime, 0};
+  // The C runtime gives whole seconds and no inode: the last-write time's
+  // 100-nanosecond ticks tell apart two versions written within a second.
+  FileStamp stamp{st.st_dev, st.st_ino, st.st_size, st.st_mtime, 0};
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (GetFileAttributesExA(path, GetFileExInfoStandard, &data))
+    stamp.mtime_nsec = static_cast<long>(((uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) |
+                                          data.ftLastWriteTime.dwLowDateTime) %
+                                         10000000u) *
+                       100;
+  return stamp;
 #else
+  (void)path;
   return FileStamp{st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
 #endif
 }
@@ -551,7 +561,7 @@ bool LoadFile(const char* path, FileStamp* stamp, KeyMap* keys) {
   bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ReadAll(fd, &bytes);
   ::close(fd);
   if (!ok) return false;
-  *stamp = StampOf(st);
+  *stamp = StampOf(path, st);
   *keys = ExportParser().Parse(bytes);
   return true;
 }
@@ -565,7 +575,7 @@ void Refresh(Store* store) {
     store->loaded = false;
     return;
   }
-  if (store->loaded && store->path == path && store->stamp == StampOf(st)) return;
+  if (store->loaded && store->path == path && store->stamp == StampOf(path, st)) return;
   store->path = path;
   store->loaded = LoadFile(path, &store->stamp, &store->keys);
 }

@@ -40,7 +40,12 @@
 struct HKEY__;
 using HKEY = HKEY__*;
 #ifndef HKEY_LOCAL_MACHINE
+#ifdef _WIN32  // as <windows.h> has it: the 32-bit value sign-extended
+#define HKEY_LOCAL_MACHINE \
+  (reinterpret_cast<HKEY>(static_cast<std::intptr_t>(static_cast<std::int32_t>(0x80000002u))))
+#else
 #define HKEY_LOCAL_MACHINE (reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(0x80000002u)))
+#endif
 #endif
 
 class CFGSTORE_API Registry {
