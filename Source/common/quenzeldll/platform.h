@@ -6,6 +6,7 @@
 #define QUENZEL_PLATFORM_H_
 
 #include <cstdint>
+#include <ios>
 #include <memory>
 #include <streambuf>
 #include <string>
@@ -56,18 +57,46 @@ bool ReadWholeFile(const std::string& path, std::size_t size, std::unique_ptr<ch
 class InputFile : public std::streambuf {
  public:
   InputFile() = default;
-  ~InputFile() override;
+  ~InputFile() override {
+    if (fd_ != -1) Close(fd_);
+  }
   InputFile(const InputFile&) = delete;
   InputFile& operator=(const InputFile&) = delete;
 
   // Opens the file at native path `path`; false when it cannot be opened
   // or is not a regular file.
-  bool Open(const std::string& path);
+  bool Open(const std::string& path) {
+    fd_ = OpenRegular(path);
+    if (fd_ == -1) return false;
+    buffer_.resize(1 + kChunk);
+    setg(buffer_.data(), buffer_.data() + 1, buffer_.data() + 1);
+    return true;
+  }
 
  protected:
-  int_type underflow() override;
+  // Refills the buffer, keeping the last byte read in front of it for
+  // putting back.
+  int_type underflow() override {
+    if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
+    if (fd_ == -1) return traits_type::eof();
+    char* const start = buffer_.data() + 1;
+    if (gptr() > start) buffer_[0] = gptr()[-1];
+    const long n = ReadSome(fd_, start, kChunk);
+    if (n < 0) throw std::ios_base::failure("error reading the definition file");
+    setg(buffer_.data(), start, start + n);
+    return n == 0 ? traits_type::eof() : traits_type::to_int_type(*start);
+  }
 
  private:
+  static constexpr unsigned kChunk = 64u * 1024u;  // bytes asked of the file per read
+  // The operating system's part, in platform_posix.cpp and
+  // platform_win32.cpp: a descriptor of a regular file opened without
+  // blocking (-1 otherwise), a read of up to `size` bytes (-1 on an error),
+  // and the close.
+  static int OpenRegular(const std::string& path);
+  static long ReadSome(int fd, char* into, unsigned size);
+  static void Close(int fd);
+
   int fd_ = -1;
   std::vector<char> buffer_;
 };

@@ -5,7 +5,6 @@
 
 #include <atomic>
 #include <cerrno>
-#include <ios>
 #include <new>
 
 #include "platform.h"
@@ -25,10 +24,6 @@ bool WriteAll(int fd, const std::string& bytes) {
   }
   return true;
 }
-
-// Bytes asked of the file per read; one more in front keeps the last byte of
-// the previous read for putting back.
-constexpr std::size_t kInputChunk = std::size_t{64} * 1024;
 
 // Creates a file of its own beside `path` for writing: `path` + ".tmp." and
 // the process id and a per-process count, retried with the next count while
@@ -56,38 +51,27 @@ void SyncDirectoryOf(const std::string& path) {
 
 }  // namespace
 
-InputFile::~InputFile() {
-  if (fd_ != -1) ::close(fd_);
-}
-
-bool InputFile::Open(const std::string& path) {
+int InputFile::OpenRegular(const std::string& path) {
   // O_NONBLOCK: opening a FIFO without a writer would wait for one.
-  fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd_ == -1) return false;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd == -1) return -1;
   struct stat info;
-  if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) {
-    ::close(fd_);
-    fd_ = -1;
-    return false;
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    return -1;
   }
-  buffer_.resize(1 + kInputChunk);
-  setg(buffer_.data(), buffer_.data() + 1, buffer_.data() + 1);
-  return true;
+  return fd;
 }
 
-InputFile::int_type InputFile::underflow() {
-  if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
-  if (fd_ == -1) return traits_type::eof();
-  char* const start = buffer_.data() + 1;
-  if (gptr() > start) buffer_[0] = gptr()[-1];
+long InputFile::ReadSome(int fd, char* into, unsigned size) {
   ssize_t n;
   do {
-    n = ::read(fd_, start, kInputChunk);
+    n = ::read(fd, into, size);
   } while (n < 0 && errno == EINTR);
-  if (n < 0) throw std::ios_base::failure("error reading the definition file");
-  setg(buffer_.data(), start, start + n);
-  return n == 0 ? traits_type::eof() : traits_type::to_int_type(*start);
+  return static_cast<long>(n);
 }
+
+void InputFile::Close(int fd) { ::close(fd); }
 
 bool StatFile(const std::string& path, FileStatus& status) {
   struct stat info;

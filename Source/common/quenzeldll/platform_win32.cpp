@@ -13,7 +13,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <ios>
 #include <new>
 
 #include "platform.h"
@@ -22,10 +21,6 @@ namespace quenzel {
 namespace detail {
 
 namespace {
-
-// Bytes asked of the file per read; one more in front keeps the last byte of
-// the previous read for putting back.
-constexpr unsigned kInputChunk = 64u * 1024u;
 
 // 100-nanosecond ticks between 1601-01-01 (FILETIME) and 1970-01-01.
 constexpr std::int64_t kEpochTicks = 116444736000000000LL;
@@ -83,36 +78,22 @@ HANDLE CreateTemporary(const std::string& path, std::string& name) {
 
 }  // namespace
 
-InputFile::~InputFile() {
-  if (fd_ != -1) ::_close(fd_);
-}
-
-bool InputFile::Open(const std::string& path) {
+int InputFile::OpenRegular(const std::string& path) {
   // Text mode: the C runtime ends lines and the file (at a Ctrl-Z) as it
   // does for any text file.
-  fd_ = ::_sopen(path.c_str(), _O_RDONLY | _O_TEXT | _O_NOINHERIT, _SH_DENYNO);
-  if (fd_ == -1) return false;
+  const int fd = ::_sopen(path.c_str(), _O_RDONLY | _O_TEXT | _O_NOINHERIT, _SH_DENYNO);
+  if (fd == -1) return -1;
   struct _stat64 info;
-  if (::_fstat64(fd_, &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG) {
-    ::_close(fd_);
-    fd_ = -1;
-    return false;
+  if (::_fstat64(fd, &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG) {
+    ::_close(fd);
+    return -1;
   }
-  buffer_.resize(1 + kInputChunk);
-  setg(buffer_.data(), buffer_.data() + 1, buffer_.data() + 1);
-  return true;
+  return fd;
 }
 
-InputFile::int_type InputFile::underflow() {
-  if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
-  if (fd_ == -1) return traits_type::eof();
-  char* const start = buffer_.data() + 1;
-  if (gptr() > start) buffer_[0] = gptr()[-1];
-  const int n = ::_read(fd_, start, kInputChunk);
-  if (n < 0) throw std::ios_base::failure("error reading the definition file");
-  setg(buffer_.data(), start, start + n);
-  return n == 0 ? traits_type::eof() : traits_type::to_int_type(*start);
-}
+long InputFile::ReadSome(int fd, char* into, unsigned size) { return ::_read(fd, into, size); }
+
+void InputFile::Close(int fd) { ::_close(fd); }
 
 bool StatFile(const std::string& path, FileStatus& status) {
   WIN32_FILE_ATTRIBUTE_DATA data;
