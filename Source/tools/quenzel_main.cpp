@@ -1,9 +1,10 @@
 // quenzel: work with definition files and data records by hand.
 //
-//   quenzel check  FILE
+//   quenzel check  FILE [--strict]
 //   quenzel show   FILE [RECORD] [--json]
-//   quenzel encode FILE RECORD [FIELD=VALUE ...] [--json] [--host-units MS,SF]
-//   quenzel decode FILE [RECORD] [-i INPUT ...]
+//   quenzel encode FILE RECORD [FIELD=VALUE ...] [--host-units MS,SF]
+//   quenzel encode FILE [RECORD] --json [-i INPUT]
+//   quenzel decode FILE [RECORD] [-i INPUT ...] [--keep-going] [--check]
 //
 // This file only parses the command line and dispatches to the verbs.
 #include <CLI/CLI.hpp>
@@ -16,40 +17,64 @@
 #endif
 
 #include "commands.h"
+#include "suggest.h"
 
 namespace {
 
 using quenzel_tool::CommonOptions;
 
+const std::vector<std::string> kVerbs = {"check", "show", "encode", "decode"};
+
 void AddCommonOptions(CLI::App* verb, CommonOptions& common) {
-  verb->add_option("FILE", common.file, "definition file")->required();
+  verb->add_option("FILE", common.file, "definition file (- for standard input)")->required();
+  verb->add_option("-o,--output", common.output,
+                   "write the results to this file (default: standard output)");
   verb->add_option("--codepage", common.codePage,
-                   "code page of the definition file and of incoming text (default: the "
-                   "registry's, else 1252)");
-  verb->add_option("--registry", common.registry, "registry export (.reg) with the settings")
-      ->check(CLI::ExistingFile);
+                   "code page number of the definition file and of incoming text, e.g. 1252 "
+                   "(default: the registry's Codepage, else 1252)");
+  verb->add_option("--registry", common.registry, "registry export (.reg) with the settings");
   verb->add_option("--log", common.logName, "write read errors to this audit log");
-  verb->add_option("--log-dir", common.logDir, "directory for the audit log (default: syslog)");
+  verb->add_option("--log-dir", common.logDir,
+                   "existing, writable directory for the audit log (default: syslog)");
 }
 
-}  // namespace
-
-namespace {
+// An unknown verb, told with the nearest known one; 0 when argv[1] is fine.
+bool UnknownVerb(int argc, char** argv) {
+  if (argc < 2 || argv[1][0] == '-') return false;
+  const std::string verb = argv[1];
+  if (std::find(kVerbs.begin(), kVerbs.end(), verb) != kVerbs.end()) return false;
+  std::cerr << "quenzel: unknown command \"" << verb << "\""
+            << quenzel_tool::DidYouMean(verb, kVerbs)
+            << "; the commands are check, show, encode and decode (see quenzel --help)\n";
+  return true;
+}
 
 // Parses the command line and runs the verb it names.
 int Run(int argc, char** argv) {
+  if (UnknownVerb(argc, argv)) return quenzel_tool::kExitUsage;
   CLI::App app{"Work with quenzel definition files and data records."};
   app.set_version_flag("--version", std::string("quenzel ") + QUENZEL_VERSION);
   app.require_subcommand(1);
+  app.footer(
+      "\nExit status: 0 success; 1 the definition file or the data is bad, a value was refused, "
+      "or\n"
+      "output was lost (a write error); 2 the command line is wrong, or a setting it names is\n"
+      "(an unknown code page, a --registry file that is no registry export, a --log-dir that\n"
+      "cannot be written). The tool reads the definition file itself: it never reads or writes\n"
+      "the library's cache files.");
 
   CommonOptions common;
+  quenzel_tool::CheckOptions check;
   quenzel_tool::ShowOptions show;
   quenzel_tool::EncodeOptions encode;
   quenzel_tool::DecodeOptions decode;
 
-  CLI::App* check = app.add_subcommand(
-      "check", "load a definition file: its records, or the line where loading stops");
-  AddCommonOptions(check, common);
+  CLI::App* checkVerb = app.add_subcommand(
+      "check", "load a definition file: its records, or the line where loading stops and why");
+  AddCommonOptions(checkVerb, common);
+  checkVerb->add_flag("--strict", check.strict,
+                      "also warn about lines that load but do not mean what they seem to (exit "
+                      "status 1 when there is any)");
 
   CLI::App* showVerb =
       app.add_subcommand("show", "the records of a definition file, or one record's fields");
@@ -64,27 +89,40 @@ int Run(int argc, char** argv) {
                          "FIELD=VALUE (FIELD: number or name; VALUE: UTF-8)");
   encodeVerb->add_flag(
       "--json", encode.json,
-      "read one JSON object per line from stdin: {\"record\": R, \"fields\": {FIELD: VALUE}}");
+      "read one JSON object per line: what decode prints, or {\"FIELD\": VALUE, ...}");
+  encodeVerb->add_option(
+      "-i,--input", encode.input,
+      "with --json: read the JSON lines from this file (default: standard input)");
   encodeVerb->add_option("--host-units", encode.hostUnits,
                          "the host's measurement system and scaling factor, e.g. 1,-3 (grams)");
-
   encodeVerb->footer(
-      "\nThe data record goes to stdout, one per line; rejected and substituted values are\n"
-      "reported on stderr (exit status 1 when a value was rejected). CLOB values are given\n"
-      "as plain text and sent as Base64. Text fields are sent as stored, in UTF-8, while\n"
-      "the scale (and `quenzel decode`) read text in the definition's code page: text\n"
-      "outside ASCII does not come back unchanged through decode.");
+      "\nEach data record goes to the output on a line of its own. A record is written only when\n"
+      "every value was accepted; a refused value is reported on stderr with the field, the value,\n"
+      "the library's result and what the field allows, and the exit status is 1. A value the\n"
+      "library replaced by the field's default (Range Warning) is written and reported. With\n"
+      "--json, each input line is a record of its own; messages give the input line.\n"
+      "CLOB values are given as plain text and stored as Base64. Text values are sent as stored,\n"
+      "in UTF-8, while the scale (and `quenzel decode`) read text in the definition's code page.");
 
   CLI::App* decodeVerb = app.add_subcommand("decode", "read data records and print them as JSON");
   AddCommonOptions(decodeVerb, common);
   decodeVerb->add_option("RECORD", decode.record,
                          "record number or name (default: each record's number)");
-  decodeVerb->add_option("-i,--input", decode.inputs, "read data records from these files")
-      ->check(CLI::ExistingFile);
+  decodeVerb->add_option("-i,--input", decode.inputs,
+                         "read data records from these files, in turn (- for standard input; "
+                         "default: standard input)");
+  decodeVerb->add_flag("--keep-going", decode.keepGoing,
+                       "after a record that does not read, go on with the next input");
+  decodeVerb->add_flag("--check", decode.check,
+                       "print no JSON, only a summary; exit status 1 when any record failed or any "
+                       "value lies outside its list or range");
   decodeVerb->footer(
-      "\nPrints one JSON object per data record: the record's number and name, and every\n"
-      "field with its value as the library gives it in UTF-8 (incoming text is read in the\n"
-      "code page). A record that does not read stops the tool with its byte offset.");
+      "\nPrints one JSON object per data record as soon as it is read: the record's number and\n"
+      "name, and every field with its stored value (UTF-8, without the padding the library's\n"
+      "text getter adds). `encode --json` reads these lines back. A record that does not read\n"
+      "is reported with the input, the record's index and byte offset, the field and the\n"
+      "reason; the rest of that input is not read. Values outside their list or range are\n"
+      "reported as warnings.");
 
   try {
     app.parse(argc, argv);
@@ -95,7 +133,7 @@ int Run(int argc, char** argv) {
     return quenzel_tool::kExitUsage;
   }
 
-  if (check->parsed()) return quenzel_tool::Check(common);
+  if (checkVerb->parsed()) return quenzel_tool::Check(common, check);
   if (showVerb->parsed()) return quenzel_tool::Show(common, show);
   if (encodeVerb->parsed()) return quenzel_tool::Encode(common, encode);
   return quenzel_tool::Decode(common, decode);
@@ -110,7 +148,7 @@ int main(int argc, char** argv) {
 #endif
   try {
     return Run(argc, argv);
-  } catch (const std::exception& e) {  // out of memory, or an unreadable input
+  } catch (const std::exception& e) {  // out of memory
     std::cerr << "quenzel: " << e.what() << "\n";
     return quenzel_tool::kExitBad;
   }

@@ -415,20 +415,28 @@ class ExportParser {
   bool unicode_ = true;          // version-5 file: hex text is UTF-16LE
 };
 
-KeyMap ExportParser::Parse(std::string_view bytes) {
-  std::string decoded;
+// The export's text after its byte-order mark: UTF-16LE decoded into
+// `decoded`, UTF-8 as it stands.
+std::string_view ExportText(std::string_view bytes, std::string& decoded) {
   if (StartsWith(bytes, kUtf16LeBom)) {
     decoded = Utf16LeToUtf8(bytes.substr(kUtf16LeBom.size()), false);
-    bytes = decoded;
-  } else if (StartsWith(bytes, kUtf8Bom)) {
-    bytes.remove_prefix(kUtf8Bom.size());
+    return decoded;
   }
-  LineReader reader(bytes);
-  std::string_view line;
-  if (!reader.Next(&line)) return {};
+  if (StartsWith(bytes, kUtf8Bom)) bytes.remove_prefix(kUtf8Bom.size());
+  return bytes;
+}
+
+bool IsHeader(std::string_view line) {
   line = Trim(line);
-  if (!EqualsNoCase(line, kHeaderUnicode) && !EqualsNoCase(line, kHeaderAnsi)) return {};
-  unicode_ = EqualsNoCase(line, kHeaderUnicode);
+  return EqualsNoCase(line, kHeaderUnicode) || EqualsNoCase(line, kHeaderAnsi);
+}
+
+KeyMap ExportParser::Parse(std::string_view bytes) {
+  std::string decoded;
+  LineReader reader(ExportText(bytes, decoded));
+  std::string_view line;
+  if (!reader.Next(&line) || !IsHeader(line)) return {};
+  unicode_ = EqualsNoCase(Trim(line), kHeaderUnicode);
   while (reader.Next(&line)) {
     line = Trim(line);
     if (StartsWith(line, "[")) {
@@ -550,17 +558,22 @@ bool ReadAll(int fd, std::string* bytes) {
   }
 }
 
-// Parses the file into `keys`; false (and no keys) when it cannot be read.
-bool LoadFile(const char* path, FileStamp* stamp, KeyMap* keys) {
-  keys->clear();
+// The bytes of a regular file; false when it cannot be read.
+bool ReadRegularFile(const char* path, struct stat& st, std::string& bytes) {
   // Non-blocking so that a FIFO swapped in under the name cannot hang a reader.
   int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return false;
-  struct stat st;
-  std::string bytes;
   bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ReadAll(fd, &bytes);
   ::close(fd);
-  if (!ok) return false;
+  return ok;
+}
+
+// Parses the file into `keys`; false (and no keys) when it cannot be read.
+bool LoadFile(const char* path, FileStamp* stamp, KeyMap* keys) {
+  keys->clear();
+  struct stat st;
+  std::string bytes;
+  if (!ReadRegularFile(path, st, bytes)) return false;
   *stamp = StampOf(path, st);
   *keys = ExportParser().Parse(bytes);
   return true;
@@ -736,6 +749,15 @@ void ClearOverrides() {
   Store& store = GetStore();
   std::lock_guard<std::mutex> lock(store.mutex);
   store.overrides.clear();
+}
+
+bool IsExportFile(const std::string& path) {
+  struct stat st;
+  std::string bytes, decoded;
+  std::string_view line;
+  if (!ReadRegularFile(path.c_str(), st, bytes)) return false;
+  LineReader reader(ExportText(bytes, decoded));
+  return reader.Next(&line) && IsHeader(line);
 }
 
 }  // namespace cfgstore

@@ -95,6 +95,11 @@ CFGSTORE_API void SetOverride(const std::string& key, const std::string& valueNa
                               const std::string& value);
 CFGSTORE_API void ClearOverrides();
 
+// True when `path` is a regular file that begins as a registry export does
+// (the header line, after an optional byte-order mark); anything else would
+// read as an empty registry.
+CFGSTORE_API bool IsExportFile(const std::string& path);
+
 }  // namespace cfgstore
 
 #endif  // CFGSTORE_CFGSTORE_H_

@@ -94,7 +94,7 @@ class TailParser {
 
   bool Numeric();
   bool Text();
-  bool error() const { return error_; }
+  const FieldLineDiagnosis& why() const { return why_; }
 
  private:
   bool Attribute(const std::string& token);
@@ -105,9 +105,16 @@ class TailParser {
     return !f_.m_Name.empty() || token.find_first_of("-,") != std::string::npos;
   }
 
+  bool Refuse(FieldLineFault fault, const std::string& item = std::string()) {
+    why_.fault = fault;
+    why_.item = item;
+    return false;
+  }
+
   CQuenzelField& f_;
   std::istream& in_;
   bool error_ = false;
+  FieldLineDiagnosis why_;
 };
 
 bool TailParser::Attribute(const std::string& token) {
@@ -124,15 +131,18 @@ bool TailParser::Attribute(const std::string& token) {
     f_.m_Private = true;
   } else if (token == "PSEUDO") {
     int value = 0;
-    if (!ReadNumberItem(in_, value) || value < 1 || value > kMaxFieldNumber)
+    if (!ReadNumberItem(in_, value) || value < 1 || value > kMaxFieldNumber) {
       error_ = true;
-    else
+      Refuse(FieldLineFault::kBadPseudo);
+    } else {
       f_.m_PseudoNumber = value;
+    }
   } else if (token == "SPLITCNT" && !numeric) {
     in_ >> f_.m_SplitCnt1;
     if (in_.eof()) error_ = true;
     in_ >> f_.m_SplitCnt2;
     if (in_.eof()) error_ = true;
+    if (error_ && why_.fault == FieldLineFault::kNone) Refuse(FieldLineFault::kBadSplitCount);
   } else if (token == "DELCTLCH" && !numeric) {
     f_.m_DelCtlCh = true;
   } else {
@@ -206,7 +216,7 @@ bool TailParser::Text() {
   } while (Attribute(token));
   if (token.find("NAME=") != std::string::npos) return !error_;
   if (in_.eof()) return !error_;
-  if (!IsSingleCharacterType(f_.m_Type)) return false;
+  if (!IsSingleCharacterType(f_.m_Type)) return Refuse(FieldLineFault::kUnexpectedItem, token);
 
   if (PassesValueListTest(token)) {
     f_.m_ValueList = token;
@@ -217,7 +227,7 @@ bool TailParser::Text() {
 }
 
 bool TailParser::ValidCharacters(const std::string& first) {
-  if (first.size() != 1) return false;
+  if (first.size() != 1) return Refuse(FieldLineFault::kBadValidCharacter, first);
   f_.m_ValidChars.push_back(static_cast<unsigned char>(first[0]));
   for (;;) {
     const std::string token = ReadToken(in_);
@@ -228,11 +238,13 @@ bool TailParser::ValidCharacters(const std::string& first) {
       continue;
     }
     if (token.find("NAME=") != std::string::npos) break;
-    return false;
+    return Refuse(FieldLineFault::kBadValidCharacter, token);
   }
   const unsigned char defaultChar = static_cast<unsigned char>(f_.m_Default & 0xFF);
-  return std::find(f_.m_ValidChars.begin(), f_.m_ValidChars.end(), defaultChar) !=
-         f_.m_ValidChars.end();
+  if (std::find(f_.m_ValidChars.begin(), f_.m_ValidChars.end(), defaultChar) !=
+      f_.m_ValidChars.end())
+    return true;
+  return Refuse(FieldLineFault::kDefaultNotValid, std::string(1, static_cast<char>(defaultChar)));
 }
 
 }  // namespace
@@ -274,27 +286,41 @@ std::string FieldLineComment(const std::string& line) {
   return at == std::string::npos ? std::string() : line.substr(at + 2);
 }
 
-bool ParseFieldLine(CQuenzelField& field, std::istream& in, bool& noField) {
+bool ParseFieldLine(CQuenzelField& field, std::istream& in, bool& noField,
+                    FieldLineDiagnosis* why) {
+  FieldLineDiagnosis unused;
+  FieldLineDiagnosis& diagnosis = why != nullptr ? *why : unused;
+  diagnosis = FieldLineDiagnosis();
+  auto refuse = [&diagnosis](FieldLineFault fault, std::string item) {
+    diagnosis.fault = fault;
+    diagnosis.item = std::move(item);
+    return false;
+  };
   noField = false;
   int number = 0;
   const bool numberOk = ReadNumberItem(in, number);
   if (numberOk) field.m_FieldNumber = number;
   if (!numberOk || number < 1 || number > kMaxFieldNumber) {
     noField = in.eof();
-    return noField;
+    return noField || refuse(FieldLineFault::kBadFieldNumber, std::string());
   }
-  field.m_Type = FieldTypeFromName(ReadToken(in));
-  if (field.m_Type == kTypeNone) return false;
+  const std::string type = ReadToken(in);
+  field.m_Type = FieldTypeFromName(type);
+  if (field.m_Type == kTypeNone) return refuse(FieldLineFault::kUnknownType, type);
   ReadToken(in);  // the name="..." item, taken by the record reader from the raw line
 
-  if (in.eof()) return false;
+  if (in.eof()) return refuse(FieldLineFault::kNoLength, std::string());
   int length = 0;
-  if (!ReadNumberItem(in, length)) return false;
+  if (!ReadNumberItem(in, length))
+    return refuse(in.eof() ? FieldLineFault::kNoLength : FieldLineFault::kBadLength, std::string());
   field.m_Length = length;
-  if (length < 1 || length > kMaxLength) return false;
+  if (length < 1 || length > kMaxLength)
+    return refuse(FieldLineFault::kLengthOutOfRange, std::to_string(length));
 
   TailParser tail(field, in);
-  return IsNumericType(field.m_Type) ? tail.Numeric() : tail.Text();
+  const bool ok = IsNumericType(field.m_Type) ? tail.Numeric() : tail.Text();
+  if (!ok) diagnosis = tail.why();
+  return ok;
 }
 
 bool WithinReaderLimits(const CQuenzelRecord& record) {

@@ -44,10 +44,35 @@ bool FieldLineName(const std::string& line, std::string& name);
 // when there is none.
 std::string FieldLineComment(const std::string& line);
 
+// Why ParseFieldLine refused a line, for tools that explain the refusal to
+// a user. The reader itself only needs the verdict.
+enum class FieldLineFault {
+  kNone,
+  kBadFieldNumber,     // the first item is not a field number of 1 to 9999999
+  kUnknownType,        // the second item is no type name
+  kNoLength,           // the line ends before its length
+  kBadLength,          // the length is not a number item
+  kLengthOutOfRange,   // the length is not 1 to 99999998
+  kBadPseudo,          // PSEUDO without a field number of 1 to 9999999 after it
+  kBadSplitCount,      // SPLITCNT without two counts after it
+  kUnexpectedItem,     // an item after the attributes of a type that takes no list
+  kBadValidCharacter,  // an item of more than one character among the valid characters
+  kDefaultNotValid,    // the default character is not among the valid characters
+};
+
+// The refusal and the item (upper-cased, as the token reader gives it) it
+// concerns, when there is one.
+struct FieldLineDiagnosis {
+  FieldLineFault fault = FieldLineFault::kNone;
+  std::string item;
+};
+
 // Parses the tokens of a field line into `field`. True when the line
 // defines a valid field, or holds none (`noField` then true). False for an
-// invalid line; members set before the failure keep their values.
-bool ParseFieldLine(CQuenzelField& field, std::istream& in, bool& noField);
+// invalid line; members set before the failure keep their values. When
+// `why` is given it says why a line was refused.
+bool ParseFieldLine(CQuenzelField& field, std::istream& in, bool& noField,
+                    FieldLineDiagnosis* why = nullptr);
 
 // Whether `record` could have come from the reader: a known action, a
 // record number the header grammar gives, and in every field a known type,

@@ -73,6 +73,12 @@ TypeClass ClassOf(int code) {
                                         : TypeClass::kOther;
 }
 
+std::vector<std::string> TypeNames() {
+  std::vector<std::string> names;
+  for (const TypeEntry& entry : kTypeTable) names.emplace_back(entry.name);
+  return names;
+}
+
 }  // namespace detail
 }  // namespace quenzel
 

@@ -4,6 +4,9 @@
 #ifndef QUENZEL_FIELD_TYPES_H_
 #define QUENZEL_FIELD_TYPES_H_
 
+#include <string>
+#include <vector>
+
 #include "quenzel_field.h"
 
 namespace quenzel {
@@ -14,6 +17,10 @@ namespace detail {
 enum class TypeClass : unsigned char { kOther, kNumeric, kText, kSingleCharacter };
 
 TypeClass ClassOf(int code);
+
+// Every type name the definition file accepts, aliases included, in the
+// table's order.
+std::vector<std::string> TypeNames();
 
 // WEIGHT, NETWEIGHT and WEIGHTHIRES: the types weight conversion applies to.
 inline bool IsWeightType(int code) {

@@ -1,0 +1,250 @@
+#include "catalogue.h"
+
+#include <quenzel_diagnostics.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include "cfgstore.h"
+#include "code_page.h"
+#include "definition_reader.h"
+#include "definition_walk.h"
+#include "logbook.h"
+#include "platform.h"
+#include "registry_keys.h"
+
+namespace quenzel_tool {
+
+namespace {
+
+namespace fs = std::filesystem;
+using quenzel::settings::FullKey;
+
+constexpr const char* kDefaultCodePage = "1252";
+// Definition files are a few hundred kilobytes at most; this bounds what a
+// wrong argument (a disk image, a device) can make the tool hold.
+constexpr std::uintmax_t kLargestDefinition = 256u << 20;
+
+void SetEnvironment(const char* name, const std::string& value) {
+#ifdef _WIN32
+  ::_putenv_s(name, value.c_str());
+#else
+  ::setenv(name, value.c_str(), 1);
+#endif
+}
+
+void SetSetting(const quenzel::settings::Setting& setting, const std::string& value) {
+  cfgstore::SetOverride(FullKey(setting), setting.value, value);
+}
+
+std::string RegistryText(const quenzel::settings::Setting& setting) {
+  return registry.read(HKEY_LOCAL_MACHINE, setting.key, setting.section, setting.value, "", 0);
+}
+
+// Why `path` cannot be read as a file, in the words of the C library.
+std::string WhyUnreadable(const std::string& path) {
+  std::error_code error;
+  const fs::file_status status = fs::status(path, error);
+  if (error) return error.message();
+  if (fs::is_directory(status)) return "it is a directory";
+  if (!fs::is_regular_file(status)) return "it is not a regular file (a pipe or a device)";
+  return std::strerror(EACCES);
+}
+
+bool LogDirectoryUsable(const std::string& directory, std::string& why) {
+  std::error_code error;
+  if (!fs::is_directory(directory, error)) {
+    why = fs::exists(directory, error) ? "it is not a directory" : "it does not exist";
+    return false;
+  }
+  // Create and remove a probe file: permissions alone do not tell (ACLs,
+  // read-only mounts).
+  const fs::path probe = fs::path(directory) / ".quenzel-write-test";
+  std::ofstream out(probe);
+  const bool written = static_cast<bool>(out << "x" << std::flush);
+  out.close();
+  fs::remove(probe, error);
+  if (!written) why = "it cannot be written";
+  return written;
+}
+
+}  // namespace
+
+bool ToNumber(const std::string& text, int& value) {
+  if (text.empty() ||
+      !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    return false;
+  auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+  return result.ec == std::errc() && result.ptr == text.data() + text.size();
+}
+
+int ApplySettings(const CommonOptions& common) {
+  if (!common.registry.empty()) {
+    if (!cfgstore::IsExportFile(common.registry)) {
+      std::error_code error;
+      std::cerr << "quenzel: --registry " << common.registry << ": "
+                << (fs::is_regular_file(common.registry, error)
+                        ? "not a registry export (its first line must be \"Windows Registry "
+                          "Editor Version 5.00\" or \"REGEDIT4\")"
+                        : "cannot read it: " + WhyUnreadable(common.registry))
+                << "\n";
+      return kExitUsage;
+    }
+    SetEnvironment("CFGSTORE_FILE", common.registry);
+  }
+  if (!common.logDir.empty()) {
+    std::string why;
+    if (!LogDirectoryUsable(common.logDir, why)) {
+      std::cerr << "quenzel: --log-dir " << common.logDir << ": " << why
+                << "; audit entries would be lost\n";
+      return kExitUsage;
+    }
+    SetEnvironment("LOGBOOK_DIR", common.logDir);
+  }
+  if (!common.logName.empty()) SetSetting(quenzel::settings::kAuditLog, "1");
+
+  std::string codePage = common.codePage;
+  std::string source = "--codepage";
+  if (codePage.empty()) {
+    codePage = RegistryText(quenzel::settings::kCodepage);
+    source = "the registry's Codepage";
+  }
+  if (codePage.empty()) codePage = kDefaultCodePage;
+  // The library names the converter "cp-" and the number; a name ICU does
+  // not know would turn every text into nothing.
+  if (quenzel::detail::CodePageToUtf8("A", "cp-" + codePage) != "A") {
+    std::cerr << "quenzel: unknown code page \"" << codePage << "\" (" << source
+              << "): ICU has no converter \"cp-" << codePage
+              << "\"; give a Windows code page number such as 1252\n";
+    return kExitUsage;
+  }
+  SetSetting(quenzel::settings::kCodepage, codePage);
+  return kExitOk;
+}
+
+bool Catalogue::ReadText(const std::string& path) {
+  if (path == "-") {
+    std::ostringstream data;
+    char block[65536];
+    while (std::cin.read(block, sizeof block) || std::cin.gcount() > 0) {
+      data.write(block, std::cin.gcount());
+      if (static_cast<std::uintmax_t>(data.tellp()) > kLargestDefinition) {
+        std::cerr << "quenzel: standard input: more than 256 MiB; not a definition file\n";
+        return false;
+      }
+    }
+    text_ = data.str();
+    return true;
+  }
+  // Opened as the library opens it: regular files only, so that a pipe
+  // or a device is refused rather than waited on.
+  quenzel::detail::InputFile file;
+  std::error_code error;
+  const std::uintmax_t size = fs::file_size(path, error);
+  if (!file.Open(path)) {
+    std::cerr << "quenzel: cannot open " << path << ": " << WhyUnreadable(path) << "\n";
+    return false;
+  }
+  if (!error && size > kLargestDefinition) {
+    std::cerr << "quenzel: " << path << ": " << size << " bytes; not a definition file\n";
+    return false;
+  }
+  std::istream in(&file);
+  std::ostringstream data;
+  if (in.peek() != std::char_traits<char>::eof()) data << in.rdbuf();
+  if (in.bad()) {
+    std::cerr << "quenzel: " << path << ": a read error stopped reading the file\n";
+    return false;
+  }
+  text_ = data.str();
+  return true;
+}
+
+bool Catalogue::Load(const CommonOptions& common) {
+  name_ = common.file == "-" ? "standard input" : common.file;
+  const bool audit = !common.logName.empty();
+  if (!ReadText(common.file)) {
+    if (audit)
+      logbook_log_msg(common.logName.c_str(), "quenzel", 996, 0, 10, 0,
+                      ("Quenzel.dll failed to open " + name_).c_str(), "%z",
+                      "CQuenzelFile::Read()");
+    return false;
+  }
+  // A file that begins with a UTF-16 byte-order mark byte is refused, as
+  // the library refuses it.
+  if (!text_.empty() && (text_[0] == '\xFF' || text_[0] == '\xFE')) {
+    std::cerr << name_ << ": the file is UTF-16 text; save it as 8-bit text in its code page\n";
+    if (audit)
+      logbook_log_msg(common.logName.c_str(), "quenzel", 996, 0, 10, 0, "File is unicode",
+                      name_.c_str(), "%z", "CQuenzelFile::Read()");
+    return false;
+  }
+  std::istringstream in(text_);
+  const bool read = quenzel::detail::ReadDefinitionStream(
+      in, name_, common.logName, [this](const CQuenzelRecord& record) {
+        const std::string number = std::to_string(record.recordNumber);
+        const std::string& key = record.name.empty() ? number : record.name;
+        keyOfNumber_.emplace(number, key);
+        byKey_.emplace(key, blocks_.size());
+        blocks_.push_back(record);
+      });
+  if (!read) {
+    const DefinitionWalk walk(text_);
+    std::cerr << ExplainReadError(walk, QuenzelLastReadError(), name_);
+    if (text_.find('\0') != std::string::npos)
+      std::cerr << name_
+                << ": the file holds zero bytes: UTF-16 text without a byte-order mark, "
+                   "or no text at all?\n";
+    return false;
+  }
+  if (blocks_.empty()) {
+    std::cerr << name_ << ": no record block: no line begins with '#'"
+              << (text_.find('\0') != std::string::npos
+                      ? "; it holds zero bytes: UTF-16 text without a byte-order mark, or no "
+                        "text at all?"
+                      : "")
+              << "\n";
+    return false;
+  }
+  return true;
+}
+
+const CQuenzelRecord* Catalogue::ByNumber(int number) const {
+  auto key = keyOfNumber_.find(std::to_string(number));
+  if (key == keyOfNumber_.end()) return nullptr;
+  auto record = byKey_.find(key->second);
+  return record == byKey_.end() ? nullptr : &blocks_[record->second];
+}
+
+const CQuenzelRecord* Catalogue::Find(const std::string& which) const {
+  int number = 0;
+  if (ToNumber(which, number))
+    if (const CQuenzelRecord* record = ByNumber(number)) return record;
+  auto record = byKey_.find(which);
+  return record == byKey_.end() ? nullptr : &blocks_[record->second];
+}
+
+std::vector<std::string> Catalogue::RecordNames() const {
+  std::vector<std::string> names;
+  for (const auto& entry : byKey_) names.push_back(entry.first);
+  return names;
+}
+
+std::vector<const CQuenzelRecord*> Catalogue::ByNumberOrder() const {
+  std::vector<const CQuenzelRecord*> records;
+  for (const auto& entry : byKey_) records.push_back(&blocks_[entry.second]);
+  std::stable_sort(records.begin(), records.end(),
+                   [](const CQuenzelRecord* a, const CQuenzelRecord* b) {
+                     return a->recordNumber < b->recordNumber;
+                   });
+  return records;
+}
+
+}  // namespace quenzel_tool

@@ -1,0 +1,67 @@
+// A second look at a definition file, for `check`: the file walked with the
+// library's own line reader and line grammar, block by block, so that a
+// failure can be explained in the user's terms (which line of the file, what
+// is wrong on it) and the lines that load but lose their meaning can be
+// pointed out. The library's reader gives the verdict; this only explains.
+#ifndef QUENZEL_TOOLS_DEFINITION_WALK_H_
+#define QUENZEL_TOOLS_DEFINITION_WALK_H_
+
+#include <quenzel.h>
+#include <quenzel_diagnostics.h>
+
+#include <string>
+#include <vector>
+
+#include "definition_line.h"
+
+namespace quenzel_tool {
+
+// One piece of text the line reader gives: a line, or part of a line longer
+// than the reader takes at once.
+struct Piece {
+  std::string text;                         // as the reader gives it (a header without its '#')
+  int line = 0;                             // the file's own line number, from 1
+  std::size_t column = 1;                   // where the piece starts on that line, from 1
+  bool header = false;                      // a record header (its '#' taken before the piece)
+  quenzel::detail::FieldLineDiagnosis why;  // a refused field line: why
+};
+
+struct WalkedField {
+  int line = 0;
+  std::string text;
+  CQuenzelField field;
+};
+
+struct WalkedBlock {
+  int line = 0;
+  int number = 0;
+  std::string name;
+  bool good = true;  // the header and every field line parse
+  std::vector<WalkedField> fields;
+};
+
+class DefinitionWalk {
+ public:
+  explicit DefinitionWalk(const std::string& text);
+
+  // The pieces in reading order; the reader's line counter N is piece N-1.
+  const std::vector<Piece>& pieces() const { return pieces_; }
+  const std::vector<WalkedBlock>& blocks() const { return blocks_; }
+
+ private:
+  std::vector<Piece> pieces_;
+  std::vector<WalkedBlock> blocks_;
+};
+
+// "FILE:LINE: ...why...\n    <the line>\n" for a failed read.
+std::string ExplainReadError(const DefinitionWalk& walk, const QuenzelReadError& error,
+                             const std::string& fileName);
+
+// The traps of a file that loads: lines that are read differently from what
+// they seem to say. Each entry is "FILE:LINE: warning: ...".
+std::vector<std::string> Warnings(const DefinitionWalk& walk, const std::string& text,
+                                  const std::string& fileName);
+
+}  // namespace quenzel_tool
+
+#endif  // QUENZEL_TOOLS_DEFINITION_WALK_H_

@@ -1,0 +1,62 @@
+// Data records from a file or a pipe, one at a time: the bytes are read as
+// they arrive (a capture that is still growing prints each record as it
+// completes) and only the current record's bytes are kept, so memory stays
+// bounded by the largest record however long the input runs.
+#ifndef QUENZEL_TOOLS_RECORD_INPUT_H_
+#define QUENZEL_TOOLS_RECORD_INPUT_H_
+
+#include <quenzel.h>
+
+#include <cstdint>
+#include <streambuf>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quenzel_tool {
+
+// A stream buffer over a file descriptor that keeps the bytes from a mark
+// on, so that a record can be looked at again after the library read it.
+class CaptureBuffer : public std::streambuf {
+ public:
+  explicit CaptureBuffer(int fd) : fd_(fd) {}
+
+  // Skips separators and comments up to the next record; false at the end
+  // of the input. The mark is set where the record begins.
+  bool NextRecord();
+  // The record number that follows the mark, without taking it; false
+  // when the record does not begin with one (`found` then holds what does).
+  bool PeekNumber(int& number, std::string& found);
+
+  std::string_view Marked() const;  // from the mark to the read position
+  std::uint64_t MarkOffset() const { return base_ + mark_; }
+  std::uint64_t Offset() const { return base_ + static_cast<std::uint64_t>(gptr() - eback()); }
+  int error() const { return error_; }  // errno of a failed read, else 0
+
+ protected:
+  int_type underflow() override;
+
+ private:
+  void Mark() { mark_ = static_cast<std::size_t>(gptr() - eback()); }
+  void Rewind() { setg(eback(), eback() + mark_, egptr()); }
+
+  int fd_;
+  std::string data_;        // bytes from before the mark to the end of what was read
+  std::size_t mark_ = 0;    // index of the mark in data_
+  std::uint64_t base_ = 0;  // input offset of data_[0]
+  int error_ = 0;
+};
+
+// What a second reading of one record's bytes, element by element, found.
+struct RecordFindings {
+  std::string failure;                  // why the record does not read ("" if it does)
+  std::vector<std::string> outOfRange;  // values stored with a Range Error
+};
+
+// Reads `bytes` (one data record) again into a copy of `definition` with
+// the library's token reader and setters, noting each value's result.
+RecordFindings Examine(const CQuenzelRecord& definition, std::string_view bytes);
+
+}  // namespace quenzel_tool
+
+#endif  // QUENZEL_TOOLS_RECORD_INPUT_H_
