@@ -1,0 +1,88 @@
+"""Exceptions and the one warning of the quenzel package.
+
+Setters and getters report the library's result codes: "None" is success,
+"Range Warning" becomes a RangeWarning (the field's default was stored), and
+every other code raises ValueRejected with the result name, the field and
+the text the library refused.
+"""
+
+from __future__ import annotations
+
+from typing import Optional
+
+
+class QuenzelError(Exception):
+    """Base class of every exception the package raises."""
+
+
+class ValueRejected(QuenzelError):
+    """A field refused a value, or could not give its value in a form."""
+
+    def __init__(self, result: int, result_name: str, field: str, field_number: int,
+                 rejected: str, value: object = None) -> None:
+        self.result = result
+        self.result_name = result_name
+        self.field = field
+        self.field_number = field_number
+        self.rejected = rejected
+        self.value = value
+        super().__init__(f"{result_name}: field {field_number} ({field}): rejected {rejected!r}")
+
+
+class RangeWarning(UserWarning):
+    """A value was not acceptable and the field's default was stored."""
+
+    def __init__(self, field: str, field_number: int, rejected: str, value: object) -> None:
+        self.result_name = "Range Warning"
+        self.field = field
+        self.field_number = field_number
+        self.rejected = rejected
+        self.value = value
+        super().__init__(f"Range Warning: field {field_number} ({field}): "
+                         f"substituted {rejected!r}")
+
+
+class NotFound(QuenzelError, KeyError):
+    """No record or field of that number or name."""
+
+    result_name = "Not Found"
+
+    def __str__(self) -> str:
+        return str(self.args[0]) if self.args else self.result_name
+
+
+class LoadError(QuenzelError):
+    """The catalogue could not be loaded; the attributes tell where it stopped."""
+
+    KINDS = ("none", "UTF-16 file", "cannot open", "bad header line", "bad action word",
+             "bad field line", "read error")
+
+    def __init__(self, path: str, kind: int, line: int, token: int, record_number: int,
+                 field_number: int) -> None:
+        self.path = path
+        self.kind = kind
+        self.line = line
+        self.token = token
+        self.record_number = record_number
+        self.field_number = field_number
+        reason = self.KINDS[kind] if 0 <= kind < len(self.KINDS) else f"kind {kind}"
+        super().__init__(f"cannot load {path}: {reason} (line {line}, token {token}, "
+                         f"record {record_number}, field {field_number})")
+
+
+class DecodeError(QuenzelError):
+    """Data that is not a data record of the catalogue."""
+
+    def __init__(self, message: str, offset: int, record_number: Optional[int] = None) -> None:
+        self.offset = offset
+        self.record_number = record_number
+        super().__init__(f"byte {offset}: {message}")
+
+
+class InterfaceError(QuenzelError):
+    """A failure of the C interface itself (bad handle, internal error)."""
+
+    def __init__(self, result: int, result_name: str, operation: str) -> None:
+        self.result = result
+        self.result_name = result_name
+        super().__init__(f"{operation}: {result_name}")

@@ -1,0 +1,78 @@
+# Installs the build tree into a scratch prefix and runs a host that uses
+# only the installed tree: the C host (examples/c_host, built with
+# find_package) or the Python example (examples/python, through the
+# installed package). The host encodes record 12 and decodes the bundled
+# data records; the installed command-line tool does the same, and both
+# must give the same records and values.
+#   -DHOST=c|python -DBUILD_DIR=<build tree> -DSOURCE=<the host's folder>
+#   -DEXAMPLES=<examples> -DWORK_DIR=<scratch directory>
+#   [-DPYTHON=<interpreter> -DPYTHON_DIR=<package folder below the prefix>]
+#   [-DTOOLCHAIN=<toolchain file> -DEMULATOR=a|b]  a cross build, run under Wine
+file(REMOVE_RECURSE ${WORK_DIR})
+set(prefix ${WORK_DIR}/prefix)
+string(REPLACE "|" ";" emulator "${EMULATOR}")
+set(exe "")
+if(TOOLCHAIN)
+  set(exe .exe)
+endif()
+
+function(run output)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "failed (${status}): ${ARGN}\n${out}\n${err}")
+  endif()
+  string(REPLACE "\r\n" "\n" out "${out}")
+  set(${output} "${${output}}${out}" PARENT_SCOPE)
+endfunction()
+
+set(ignored "")
+run(ignored ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
+
+# The registry export with ZQEXE pointing at the examples.
+file(READ ${EXAMPLES}/shop.reg registry)
+string(REPLACE "\"ZQEXE\"=\"/opt/shop/\"" "\"ZQEXE\"=\"${EXAMPLES}/\"" registry "${registry}")
+file(WRITE ${WORK_DIR}/shop.reg "${registry}")
+set(ENV{CFGSTORE_FILE} ${WORK_DIR}/shop.reg)
+set(ENV{LOGBOOK_DIR} ${WORK_DIR})
+set(records ${EXAMPLES}/records/item.dat ${EXAMPLES}/records/ingredients.dat
+            ${EXAMPLES}/records/cp1252.dat)
+
+# The reference: the installed tool, with the item of the C host and of
+# examples/python/items.csv.
+set(expected "")
+run(expected ${emulator} ${prefix}/bin/quenzel${exe} encode ${EXAMPLES}/zqapi/shop.def 12 PLU=4711
+    EAN=4006381333931 "DESCRIPTION=Gouda mild" 5=1299 PB=1 TARE=25 GROUP=77 FONT=B CLASS=A
+    PICTURE=GIF89a)
+list(TRANSFORM records PREPEND "-i;" OUTPUT_VARIABLE inputs)
+run(expected ${emulator} ${prefix}/bin/quenzel${exe} decode ${EXAMPLES}/zqapi/shop.def ${inputs})
+
+set(actual "")
+if(HOST STREQUAL "c")
+  set(toolchain_option)
+  if(TOOLCHAIN)
+    set(toolchain_option -DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN} -DQUENZEL_FIND_ROOTS=${prefix})
+  endif()
+  run(ignored ${CMAKE_COMMAND} -S ${SOURCE} -B ${WORK_DIR}/build ${toolchain_option}
+      -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_BUILD_TYPE=Release)
+  run(ignored ${CMAKE_COMMAND} --build ${WORK_DIR}/build)
+  run(actual ${emulator} ${WORK_DIR}/build/c_host${exe} shop.def ${records})
+else()
+  # Nothing but the installed package tells where the library is.
+  unset(ENV{QUENZEL_LIBRARY})
+  set(ENV{PYTHONPATH} ${prefix}/${PYTHON_DIR})
+  set(ENV{PYTHONDONTWRITEBYTECODE} 1)
+  run(actual ${PYTHON} ${SOURCE}/quenzel_items.py encode shop.def ${SOURCE}/items.csv)
+  run(actual ${PYTHON} ${SOURCE}/quenzel_items.py decode shop.def ${records})
+endif()
+
+# The tool may show numbers with or without the field's leading zeros.
+foreach(output expected actual)
+  string(REGEX REPLACE "\"value\":\"0+([0-9])" "\"value\":\"\\1" ${output} "${${output}}")
+endforeach()
+if(NOT actual STREQUAL expected)
+  file(WRITE ${WORK_DIR}/expected.txt "${expected}")
+  file(WRITE ${WORK_DIR}/actual.txt "${actual}")
+  message(FATAL_ERROR "the ${HOST} host and the tool disagree; see ${WORK_DIR}/expected.txt "
+                      "and ${WORK_DIR}/actual.txt")
+endif()
+message(STATUS "${actual}")
