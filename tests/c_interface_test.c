@@ -179,6 +179,27 @@ static void TestWeightsAndAttributes(QuenzelRecord* record) {
   CHECK((quenzel_field_flags(tare) & (QUENZEL_FLAG_NUMERIC | QUENZEL_FLAG_TEXT)) ==
         QUENZEL_FLAG_NUMERIC);
   CHECK(quenzel_field_int_attribute(tare, 99, &number) == QUENZEL_INVALID_ARGUMENT);
+  CHECK(quenzel_record_measurement(record, QUENZEL_RANGE_WARNING_FLAG + 1, &value) ==
+        QUENZEL_INVALID_ARGUMENT);
+  CHECK(quenzel_field_text_attribute(tare, QUENZEL_FIELD_RECORD_NAME + 1, text, 9) == 0);
+}
+
+static void TestFieldList(QuenzelRecord* record) {
+  size_t count = quenzel_record_field_count(record), needed = 0;
+  QuenzelField* created = quenzel_record_create_find_field(record, 42);
+  long long type = 0;
+  char small[3];
+  CHECK(quenzel_record_field_count(record) == count + 1 &&
+        quenzel_record_field_at(record, count) == created &&
+        quenzel_record_field_at(record, count + 1) == NULL);
+  CHECK(quenzel_field_int_attribute(created, QUENZEL_FIELD_TYPE, &type) == 0 && type == 3);
+  CHECK(quenzel_record_find_field(record, 42) == created);
+  quenzel_field_set_text(created, "a\0b", 3, 0); /* a zero byte inside */
+  CHECK(quenzel_field_get_text(created, small, sizeof small, &needed) == QUENZEL_BUFFER_TOO_SMALL &&
+        needed == 4);
+  quenzel_field_set_treat_as_text(created);
+  quenzel_record_reset(record); /* drops the text-only field */
+  CHECK(quenzel_record_field_count(record) == count);
 }
 
 static void TestBadHandles(void) {
@@ -203,6 +224,7 @@ int main(void) {
   record = quenzel_record_copy(quenzel_catalogue_record(catalogue, 12));
   TestSetters(record);
   TestWeightsAndAttributes(record);
+  TestFieldList(record);
   quenzel_record_free(record);
   TestBadHandles();
   quenzel_catalogue_free(catalogue);

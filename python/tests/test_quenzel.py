@@ -113,3 +113,33 @@ def test_lifetimes(catalogue):
         assert len(record) == 24 and record.copy().number == 12
     with pytest.raises(quenzel.InterfaceError, match="closed"):
         record.name
+
+
+def test_forms_of_values(item):
+    notes = item.field("NOTES")  # PRIVATE: only the override changes it
+    notes.set("kept")
+    assert notes.text.strip() == ""
+    notes.set("changed", private_override=True)
+    assert notes.text.strip() == "changed"
+    item["DESCRIPTION"] = b"Caf\xe9"  # the definition's code page, 1252
+    assert item["DESCRIPTION"].startswith("Café")
+    item.field("FONT").set_char("C")
+    item["TARE"] = 2.9  # cut toward zero
+    assert (item.field("FONT").as_char(), item.field("TARE").as_float()) == ("C", 2.0)
+    copy = item.copy()
+    copy["PLU"] = 1
+    assert item["PLU"] != copy["PLU"]
+    with pytest.raises(quenzel.ValueRejected, match="Convert Fail"):
+        item.field("DESCRIPTION").as_int()
+
+
+def test_registry_file_and_version_check(tmp_path):
+    registry = (EXAMPLES / "shop.reg").read_text().replace("/opt/shop/", f"{EXAMPLES}/")
+    (tmp_path / "shop.reg").write_text(registry)
+    with quenzel.Catalogue("shop.def", registry=tmp_path / "shop.reg") as catalogue:
+        assert catalogue.record("ITEM").measurement(
+            quenzel.Measurement.SOURCE_SCALING_FACTOR) == -3
+    with pytest.raises(quenzel.LoadError):
+        quenzel.Catalogue("shop.def", registry=tmp_path / "shop.reg", required_version="0.0.1")
+    with pytest.raises(TypeError):
+        quenzel.Record()
