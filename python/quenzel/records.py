@@ -165,12 +165,8 @@ class Catalogue:
     def records(self) -> List[RecordInfo]:
         """Every record definition, in record-number order."""
         handle = self._live()
-        found = {}
-        for index in range(len(self)):
-            template = lib.quenzel_catalogue_record_at(handle, index)
-            info = Record._info(template)
-            found.setdefault((info.number, info.name), info)
-        return sorted(found.values())
+        return sorted(Record._info(lib.quenzel_catalogue_record_at(handle, index))
+                      for index in range(len(self)))
 
     def __iter__(self) -> Iterator[RecordInfo]:
         return iter(self.records())
