@@ -52,6 +52,8 @@ std::string RegistryText(const quenzel::settings::Setting& setting) {
 std::string WhyUnreadable(const std::string& path) {
   std::error_code error;
   const fs::file_status status = fs::status(path, error);
+  // The C library's words, which are the same on every platform.
+  if (status.type() == fs::file_type::not_found) return std::strerror(ENOENT);
   if (error) return error.message();
   if (fs::is_directory(status)) return "it is a directory";
   if (!fs::is_regular_file(status)) return "it is not a regular file (a pipe or a device)";

@@ -114,7 +114,7 @@ template <typename... Args>
 std::string Format(const char* format, Args... args) {
   const int size = std::snprintf(nullptr, 0, format, args...);
   std::string text(static_cast<std::size_t>(size > 0 ? size : 0) + 1, '\0');
-  std::snprintf(&text[0], text.size(), format, args...);
+  (void)std::snprintf(&text[0], text.size(), format, args...);
   text.pop_back();
   return text;
 }

@@ -137,7 +137,7 @@ std::string Summary(const Tally& tally) {
 
 int Decode(const CommonOptions& common, const DecodeOptions& options) {
   std::vector<std::string> inputs = options.inputs;
-  if (inputs.empty()) inputs.push_back("-");
+  if (inputs.empty()) inputs.emplace_back("-");
   if (common.file == "-" && std::find(inputs.begin(), inputs.end(), "-") != inputs.end()) {
     std::cerr
         << "quenzel: the definition file and the data records cannot both be standard input\n";

@@ -236,8 +236,12 @@ std::vector<std::string> Warnings(const DefinitionWalk& walk, const std::string&
         for (const char* glued : {"KEYPOS=", "KEY="}) {
           const std::string word(glued, std::char_traits<char>::length(glued) - 1);
           if (item.compare(0, word.size() + 1, glued) == 0) {
-            warn(walked.line, item + " is read as one item, not as the " + word +
-                                  " attribute: put a blank between " + word + " and '='");
+            warn(walked.line, std::string(item)
+                                  .append(" is read as one item, not as the ")
+                                  .append(word)
+                                  .append(" attribute: put a blank between ")
+                                  .append(word)
+                                  .append(" and '='"));
             break;
           }
         }
@@ -245,8 +249,10 @@ std::vector<std::string> Warnings(const DefinitionWalk& walk, const std::string&
             std::find(kAttributes.begin(), kAttributes.end(), item) == kAttributes.end()) {
           const std::string nearest = Nearest(item, kAttributes);
           if (!nearest.empty())
-            warn(walked.line, item + " is not an attribute (did you mean " + nearest +
-                                  "?): it is read as a value");
+            warn(walked.line, std::string(item)
+                                  .append(" is not an attribute (did you mean ")
+                                  .append(nearest)
+                                  .append("?): it is read as a value"));
         }
       }
       if (IsNumericType(f.m_Type) && items.size() > 4 && f.m_Default == 0) {
@@ -265,6 +271,7 @@ std::vector<std::string> Warnings(const DefinitionWalk& walk, const std::string&
   std::stable_sort(found.begin(), found.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });
   std::vector<std::string> messages;
+  messages.reserve(found.size());
   for (const auto& entry : found)
     messages.push_back(fileName + ":" + std::to_string(entry.first) + ": warning: " + entry.second);
   return messages;

@@ -7,7 +7,8 @@
 namespace quenzel_tool {
 
 Output::~Output() {
-  if (ours_ && file_ != nullptr) std::fclose(file_);
+  if (ours_ && file_ != nullptr)
+    (void)std::fclose(file_);  // an early return: nothing more to report
 }
 
 bool Output::Open(const std::string& path) {

@@ -21,14 +21,14 @@ namespace {
 
 namespace detail = quenzel::detail;
 constexpr int kEof = std::char_traits<char>::eof();
-constexpr std::size_t kChunk = 64 * 1024;
+constexpr std::size_t kChunk = std::size_t{64} * 1024;
 
 bool IsSeparator(int c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 std::string Shown(int c) {
   if (c >= 0x20 && c < 0x7F) return std::string("'") + static_cast<char>(c) + "'";
   char code[8];
-  std::snprintf(code, sizeof code, "0x%02X", c & 0xFF);
+  (void)std::snprintf(code, sizeof code, "0x%02X", c & 0xFF);
   return std::string("byte ") + code;
 }
 
