@@ -207,7 +207,7 @@ extern "C" {
 
 // ---- The library ----
 
-int QUENZEL_C_CALL quenzel_interface_version(void) { return QUENZEL_C_INTERFACE_VERSION; }
+int QUENZEL_C_CALL quenzel_interface_version() { return QUENZEL_C_INTERFACE_VERSION; }
 
 size_t QUENZEL_C_CALL quenzel_library_version(char* buffer, size_t capacity) {
   return GuardValue<size_t>(0,
@@ -240,7 +240,7 @@ int QUENZEL_C_CALL quenzel_set_setting(const char* key, const char* value_name, 
   });
 }
 
-void QUENZEL_C_CALL quenzel_clear_settings(void) {
+void QUENZEL_C_CALL quenzel_clear_settings() {
   Guard([] {
     cfgstore::ClearOverrides();
     return QUENZEL_NONE;
@@ -259,7 +259,7 @@ size_t QUENZEL_C_CALL quenzel_last_read_error(QuenzelReadStop* stop, char* path,
 
 // ---- Catalogues ----
 
-QuenzelCatalogue* QUENZEL_C_CALL quenzel_catalogue_create(void) {
+QuenzelCatalogue* QUENZEL_C_CALL quenzel_catalogue_create() {
   return reinterpret_cast<QuenzelCatalogue*>(new (std::nothrow) CQuenzelFile());
 }
 
