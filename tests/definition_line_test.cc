@@ -57,6 +57,33 @@ TEST(DefinitionLineTest, FieldLines) {
   }
 }
 
+TEST(DefinitionLineTest, WhyAFieldLineIsRefused) {
+  using F = FieldLineFault;
+  const std::tuple<const char*, F, const char*> rows[] = {
+      {"1 NUMERIC x 4 0 1 9", F::kNone, ""},
+      {"0 STRING x 4", F::kBadFieldNumber, ""},
+      {"1 NUMERC x 4", F::kUnknownType, "NUMERC"},
+      {"1 STRING x", F::kNoLength, ""},
+      {"1 STRING \"x 24", F::kNoLength, ""},
+      {"1 STRING x 2a", F::kBadLength, ""},
+      {"1 STRING x 0", F::kLengthOutOfRange, "0"},
+      {"1 NUMERIC x 4 0 PSEUDO x", F::kBadPseudo, ""},
+      {"3 TEXT x 9 SPLITCNT 4", F::kBadSplitCount, ""},
+      {"3 STRING x 24 PRIVATE stray", F::kUnexpectedItem, "STRAY"},
+      {"4 FLAG x 1 N Y NO", F::kBadValidCharacter, "NO"},
+      {"4 FLAG x 1 X Y N", F::kDefaultNotValid, "X"},
+  };
+  for (const auto& [line, fault, item] : rows) {
+    CQuenzelField field(12, "defs", "", "", "cp-1252", true, "ITEM");
+    std::istringstream in(line);
+    bool noField = false;
+    FieldLineDiagnosis why;
+    EXPECT_EQ(ParseFieldLine(field, in, noField, &why), fault == F::kNone) << line;
+    EXPECT_EQ(why.fault, fault) << line;
+    EXPECT_EQ(why.item, item) << line;
+  }
+}
+
 TEST(DefinitionLineTest, HeaderLinesAndRawScans) {
   using Row = std::tuple<const char*, HeaderResult, int, int,
                          const char*>;  // line, result, number, action, name
