@@ -37,7 +37,8 @@
 #include "quenzel_export.h"
 
 /* The calling convention of every function: stdcall on 32-bit Windows,
- * the platform's C convention elsewhere. Names are exported undecorated. */
+ * the platform's C convention elsewhere. Every name is exported undecorated
+ * (on 32-bit Windows also with its @<bytes> suffix, which import libraries use). */
 #if defined(_WIN32) && !defined(_WIN64)
 #define QUENZEL_C_CALL __stdcall
 #else
@@ -67,7 +68,7 @@ enum QuenzelResult {
   QUENZEL_NOT_FOUND = 6,
   QUENZEL_INVALID_ARGUMENT = -2, /* a NULL handle or pointer, an unknown selector */
   QUENZEL_BUFFER_TOO_SMALL = -3, /* `*needed` tells the size to retry with */
-  QUENZEL_OUT_OF_MEMORY = -4,    /* nothing was changed that the call reports */
+  QUENZEL_OUT_OF_MEMORY = -4,    /* an allocation failed */
   QUENZEL_INTERNAL_ERROR = -5    /* the library raised an exception */
 };
 
