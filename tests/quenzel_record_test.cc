@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <tuple>
 
 #include "test_env.h"
@@ -33,6 +34,37 @@ TEST(QuenzelRecordTest, LookupsAndCreation) {
   EXPECT_EQ(record.CreateFindField(std::string("8")), record.FindField(8)) << "numbers too";
   CQuenzelRecord copy = record;
   EXPECT_EQ(copy.FindField(5), &copy.fields[5]) << "copying rebuilds the number index";
+}
+
+// FindField(int) answers from a private index; after every operation that
+// changes fieldsByNumber it must give what a lookup in the map gives.
+TEST(QuenzelRecordTest, NumberLookupsFollowTheMap) {
+  CQuenzelRecord record = MakeRecord(std::string(kItem) + "40 STRING name=\"GAP\" 4 #\n");
+  CQuenzelRecord other = MakeRecord(kItem);
+  using Step = std::pair<const char*, std::function<void(CQuenzelRecord&)>>;
+  const Step steps[] = {
+      {"copy", [](CQuenzelRecord& r) { r = CQuenzelRecord(r); }},
+      {"create 42", [](CQuenzelRecord& r) { r.CreateFindField(42); }},
+      {"create -3", [](CQuenzelRecord& r) { r.CreateFindField(-3); }},
+      {"create 05, 0, PRICE",
+       [](CQuenzelRecord& r) {
+         for (const char* key : {"05", "0", "PRICE", "-0"}) r.CreateFindField(std::string(key));
+       }},
+      {"reset drops 3", [](CQuenzelRecord& r) { r.FindField(3)->SetTreatAsText(), r.Reset(); }},
+      {"move in", [&](CQuenzelRecord& r) { r = std::move(other); }},
+      {"host inserts 50", [](CQuenzelRecord& r) { r.fieldsByNumber.emplace("50", 0); }},
+      {"host erases 1, creates 7",
+       [](CQuenzelRecord& r) { r.fieldsByNumber.erase("1"), r.CreateFindField(7); }},
+  };
+  for (const auto& [name, step] : steps) {
+    step(record);
+    for (int n = -4; n <= 60; ++n) {
+      const auto it = record.fieldsByNumber.find(std::to_string(n));
+      EXPECT_EQ(record.FindField(n),
+                it == record.fieldsByNumber.end() ? nullptr : &record.fields[it->second])
+          << name << ": " << n;
+    }
+  }
 }
 
 TEST(QuenzelRecordTest, ResetAndAssignment) {

@@ -3,6 +3,9 @@
 // definition_reader, data_record and measurement.
 #include "quenzel_record.h"
 
+#include <algorithm>
+#include <charconv>
+#include <climits>
 #include <utility>
 
 #include "data_record.h"
@@ -16,6 +19,14 @@ namespace {
 
 constexpr int kDefaultSystem = 1;
 constexpr int kDefaultScalingFactor = -3;
+
+// True when `key` is the "%d" text of a number, which it then gives: only
+// such keys answer FindField(int).
+bool NumberKeyValue(const std::string& key, int& number) {
+  const char* end = key.data() + key.size();
+  const auto result = std::from_chars(key.data(), end, number);
+  return result.ec == std::errc() && result.ptr == end && std::to_string(number) == key;
+}
 
 }  // namespace
 
@@ -118,16 +129,45 @@ CQuenzelRecord::~CQuenzelRecord() = default;
 
 void CQuenzelRecord::RebuildIndexes() {
   fieldsByNumber.clear();
+  numberIndex_.clear();
+  numberIndex_.reserve(fields.size());
   for (std::size_t i = 0; i < fields.size(); ++i) {
-    int position = static_cast<int>(i);
-    fieldsByNumber.emplace(std::to_string(fields[i].m_FieldNumber), position);
+    const int position = static_cast<int>(i);
+    const int number = fields[i].m_FieldNumber;
+    if (fieldsByNumber.emplace(std::to_string(number), position).second)
+      numberIndex_.emplace_back(number, position);
     fieldsByName.emplace(fields[i].m_Name, position);
   }
+  std::sort(numberIndex_.begin(), numberIndex_.end());  // the numbers are distinct
+  numberIndexedSize_ = fieldsByNumber.size();
+}
+
+void CQuenzelRecord::IndexNumbersFromMap() {
+  numberIndex_.clear();
+  int number = 0;
+  for (const auto& entry : fieldsByNumber)
+    if (NumberKeyValue(entry.first, number)) numberIndex_.emplace_back(number, entry.second);
+  std::sort(numberIndex_.begin(), numberIndex_.end());
+  numberIndexedSize_ = fieldsByNumber.size();
+}
+
+int CQuenzelRecord::NumberPosition(int number) {
+  if (numberIndexedSize_ != fieldsByNumber.size()) IndexNumbersFromMap();
+  if (numberIndex_.empty()) return -1;
+  // Fields are mostly numbered without gaps: try the slot the number would
+  // have then before searching.
+  const std::size_t slot =
+      static_cast<std::size_t>(static_cast<long long>(number) - numberIndex_.front().first);
+  if (slot < numberIndex_.size() && numberIndex_[slot].first == number)
+    return numberIndex_[slot].second;
+  const auto it =
+      std::lower_bound(numberIndex_.begin(), numberIndex_.end(), std::make_pair(number, INT_MIN));
+  return it != numberIndex_.end() && it->first == number ? it->second : -1;
 }
 
 CQuenzelField* CQuenzelRecord::FindField(int number) {
-  auto it = fieldsByNumber.find(std::to_string(number));
-  return it == fieldsByNumber.end() ? nullptr : &fields[it->second];
+  const int position = NumberPosition(number);
+  return position < 0 ? nullptr : &fields[static_cast<std::size_t>(position)];
 }
 
 CQuenzelField* CQuenzelRecord::FindField(std::string fieldName_) {
@@ -188,9 +228,17 @@ CQuenzelField* CQuenzelRecord::CreateField(const std::string& key) {
   const int position = static_cast<int>(fields.size());
   CQuenzelField field(recordNumber, definitionPath, logName, key, codepage, true, "");
   field.m_Comment = key;
-  fieldsByNumber.emplace(key, position);
+  if (numberIndexedSize_ != fieldsByNumber.size()) IndexNumbersFromMap();
+  if (fieldsByNumber.emplace(key, position).second) {
+    int number = 0;
+    if (NumberKeyValue(key, number))
+      numberIndex_.insert(std::lower_bound(numberIndex_.begin(), numberIndex_.end(),
+                                           std::make_pair(number, INT_MIN)),
+                          std::make_pair(number, position));
+    numberIndexedSize_ = fieldsByNumber.size();
+  }
   fieldsByName.emplace(key, position);
-  fields.push_back(field);
+  fields.push_back(std::move(field));
   return &fields.back();
 }
 

@@ -9,10 +9,17 @@
 #include <map>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "quenzel_export.h"
 #include "quenzel_field.h"
+
+namespace quenzel {
+namespace detail {
+class RecordIndexes;
+}  // namespace detail
+}  // namespace quenzel
 
 /// Action of a record, from the word on its header line.
 enum ActionCode : int {
@@ -50,6 +57,13 @@ QUENZEL_API const char* ActionCodeName(int code);
 /// A record owns its fields by value; a field pointer returned by a lookup
 /// stays valid until the field list changes (assignment, field creation,
 /// Reset removing fields). A record is used by one thread at a time.
+///
+/// Hosts read fieldsByName and fieldsByNumber but change them only through
+/// the record's operations (assignment, CreateFindField, Reset): FindField
+/// by number answers from a private index that those operations keep in
+/// step with fieldsByNumber. An entry a host inserts or erases directly is
+/// noticed (the lookup then searches the map itself); a position a host
+/// rewrites in place is not.
 ///
 /// The record hands its measurement settings to a weight field only when it
 /// reads or writes a data record (and to the PB and UOM fields when it looks
@@ -192,8 +206,21 @@ class QUENZEL_API CQuenzelRecord {
   // Rebuilds both indexes from the fields; fieldsByName keeps the entries
   // it holds.
   void RebuildIndexes();
+  // The position fieldsByNumber gives for the number key of `number`, or -1.
+  int NumberPosition(int number);
+  // Rebuilds numberIndex_ from the entries of fieldsByNumber.
+  void IndexNumbersFromMap();
   template <typename Other>
   void AssignFrom(Other&& other);
+
+  friend class quenzel::detail::RecordIndexes;
+
+  // The entries of fieldsByNumber whose key is the "%d" text of a number,
+  // as (number, position) sorted by number; no other key can answer
+  // FindField(int). Valid while fieldsByNumber has numberIndexedSize_
+  // entries.
+  std::vector<std::pair<int, int>> numberIndex_;
+  std::size_t numberIndexedSize_ = 0;
 };
 
 /// Reads one data record into `record` (see docs/data-record-format.md).
