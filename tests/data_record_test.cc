@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <string>
 #include <tuple>
 
 #include "test_env.h"
@@ -85,6 +87,35 @@ TEST(DataRecordTest, ThrowingStreamBuffer) {
 
 class DataRecordTestEnv : public QuenzelEnvTest {};
 
+// Serves `text` in pieces of `piece` bytes through the get area, or, with a
+// piece of 0, without one (every byte through underflow and uflow): the
+// reader must give the same whatever the buffer holds at a time.
+class PieceSource : public std::streambuf {
+ public:
+  PieceSource(std::string text, std::size_t piece) : text_(std::move(text)), piece_(piece) {}
+
+ protected:
+  int_type underflow() override {
+    if (at_ == text_.size()) return traits_type::eof();
+    if (piece_ == 0) return traits_type::to_int_type(text_[at_]);
+    const std::size_t n = std::min(piece_, text_.size() - at_);
+    setg(&text_[at_], &text_[at_], &text_[at_] + n);
+    at_ += n;
+    return traits_type::to_int_type(*gptr());
+  }
+  int_type uflow() override {
+    if (piece_ != 0) return std::streambuf::uflow();
+    const int_type c = underflow();
+    if (c != traits_type::eof()) ++at_;
+    return c;
+  }
+
+ private:
+  std::string text_;
+  std::size_t piece_;
+  std::size_t at_ = 0;
+};
+
 // Reads `data` into a record of `block`: whether the read succeeded, the
 // values of all fields and the price-base, unit-of-measure and range-warning
 // flags afterwards, and what the stream has left.
@@ -119,18 +150,22 @@ TEST_F(DataRecordTestEnv, Reader) {
   };
   for (const auto& [block, mode, data, ok, state, rest] : rows) {
     WriteRegistry({{kQuenzelKey, "DEFAULTDATAMODE", mode ? "1" : "0"}});
-    CQuenzelRecord record = MakeRecord(block);
-    std::istringstream in(data);
-    in >> record;
-    EXPECT_EQ(!in.fail(), ok) << data;
-    std::string seen, left;
-    for (const CQuenzelField& f : record.fields) seen += f.m_Value + "|";
-    for (bool flag : {record.priceBaseFlag, record.uomFlag, record.rangeWarning})
-      seen += flag ? "1" : "0";
-    EXPECT_EQ(seen, state) << data;
-    in.clear();
-    std::getline(in, left, '\x01');
-    EXPECT_EQ(left, rest) << data;
+    for (const std::size_t piece :
+         {std::size_t{1} << 20, std::size_t{0}, std::size_t{1}, std::size_t{3}}) {
+      CQuenzelRecord record = MakeRecord(block);
+      PieceSource source(data, piece);
+      std::istream in(&source);
+      in >> record;
+      EXPECT_EQ(!in.fail(), ok) << data << " in pieces of " << piece;
+      std::string seen, left;
+      for (const CQuenzelField& f : record.fields) seen += f.m_Value + "|";
+      for (bool flag : {record.priceBaseFlag, record.uomFlag, record.rangeWarning})
+        seen += flag ? "1" : "0";
+      EXPECT_EQ(seen, state) << data << " in pieces of " << piece;
+      in.clear();
+      std::getline(in, left, '\x01');
+      EXPECT_EQ(left, rest) << data << " in pieces of " << piece;
+    }
   }
 }
 

@@ -109,6 +109,34 @@ QuenzelError SetTyped(CQuenzelField& f, char kind, long long v) {
   return f.SetValueUTF8(static_cast<long>(v), false);
 }
 
+// The checks keep a field's value list read; a host that assigns a new list
+// text gets the new rules at once, and a copy keeps its own list.
+TEST_F(FieldSettersTest, ValueListTextAssignedByTheHost) {
+  CQuenzelField number = MakeField("1 NUMERIC x 6 0 1-5 ", "N");
+  CQuenzelField flag = MakeField("4 FLAG x 1 N Y,N", "N");
+  const CQuenzelField numberCopy = number;
+  EXPECT_EQ(number.SetValueUTF8("3", false), E::kNone);
+  EXPECT_EQ(flag.SetValueUTF8("Y", false), E::kNone);
+  using Row = std::tuple<CQuenzelField*, const char*, const char*, QuenzelError>;
+  const Row rows[] = {
+      // field, list assigned first (null: none), text, result
+      {&number, "7,(2)", "3", E::kRangeError}, {&number, nullptr, "7", E::kNone},
+      {&number, nullptr, "-2", E::kNone},      {&flag, "A-F", "Y", E::kRangeError},
+      {&flag, nullptr, "C", E::kNone},         {&number, "", "123", E::kNone},
+  };
+  for (const auto& [field, list, text, result] : rows) {
+    if (list != nullptr) field->m_ValueList = list;
+    EXPECT_EQ(field->SetValueUTF8(text, false), result) << field->m_ValueList << " " << text;
+  }
+  CQuenzelField copy = numberCopy;
+  EXPECT_EQ(copy.SetValueUTF8("3", false), E::kNone) << "the copy kept 1-5";
+  long long got = 0;
+  copy.m_ValueList = "3";
+  EXPECT_EQ(copy.GetValue(got), E::kNone);
+  copy.m_ValueList = "4";
+  EXPECT_EQ(copy.GetValue(got), E::kRangeError) << "getters read the new list too";
+}
+
 TEST_F(FieldSettersTest, TypedSetters) {
   using Row = std::tuple<const char*, char, long long, QuenzelError,
                          const char*>;  // line, kind, v, result, value

@@ -24,6 +24,12 @@ TEST(NumbersTest, ReadingsAndFormatting) {
                    "9",
                    3),
        7, 7, 7},
+      {std::string("-\0"
+                   "5",
+                   3),
+       0, 0, 0},
+      {"999999999999999999", INT_MAX, 999999999999999999LL, 999999999999999999LL},
+      {"-9223372036854775809", INT_MIN, LLONG_MIN, LLONG_MIN},
   };
   for (const auto& [text, atoi, atoi64, setter] : rows) {
     EXPECT_EQ(Atoi(text), atoi) << text;

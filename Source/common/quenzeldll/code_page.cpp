@@ -3,6 +3,8 @@
 #include <unicode/ucnv.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <numeric>
 
 namespace quenzel {
@@ -74,8 +76,16 @@ bool ThreadConverters::CheckAsciiTransparent() {
          ConvertText(ascii, codePage_, utf8) == ascii;
 }
 
+// Eight bytes at a time: field texts run to hundreds of bytes.
 bool IsAscii(const std::string& text) {
-  return std::all_of(text.begin(), text.end(),
+  constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+  std::size_t i = 0;
+  for (; i + 8 <= text.size(); i += 8) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, text.data() + i, 8);
+    if ((word & kHighBits) != 0) return false;
+  }
+  return std::all_of(text.begin() + static_cast<std::ptrdiff_t>(i), text.end(),
                      [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
@@ -116,6 +126,14 @@ std::string CodePageToUtf8(const std::string& text, const std::string& codePage)
   UConverter* source = converters.CodePage(codePage);
   if (converters.AsciiTransparent() && IsAscii(text)) return text;
   return ConvertText(text, converters.Utf8(), source);
+}
+
+void AssignCodePageToUtf8(std::string& out, const std::string& text, const std::string& codePage) {
+  if (text.empty()) return out.clear();
+  ThreadConverters& converters = Converters();
+  UConverter* source = converters.CodePage(codePage);
+  if (converters.AsciiTransparent() && IsAscii(text)) return static_cast<void>(out.assign(text));
+  out = ConvertText(text, converters.Utf8(), source);
 }
 
 std::string Utf8ToCodePage(const std::string& text, const std::string& codePage) {

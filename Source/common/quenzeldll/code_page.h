@@ -14,6 +14,9 @@ namespace detail {
 // characters the conversion cannot map become the substitution character.
 std::string CodePageToUtf8(const std::string& text, const std::string& codePage);
 
+// CodePageToUtf8 into `out`, whose memory is reused where it suffices.
+void AssignCodePageToUtf8(std::string& out, const std::string& text, const std::string& codePage);
+
 // Converts UTF-8 `text` to the code page `codePage`, with the same rules.
 std::string Utf8ToCodePage(const std::string& text, const std::string& codePage);
 

@@ -1,6 +1,9 @@
 #include "data_record.h"
 
 #include <algorithm>
+#include <charconv>
+#include <climits>
+#include <cstring>
 #include <initializer_list>
 #include <locale>
 #include <string_view>
@@ -42,45 +45,119 @@ void WriteText(std::ostream& out, std::string_view text) {
     out.setstate(std::ios::badbit);
 }
 
-// The value a field's element sends, or null when it sends nothing (its
-// default, unreadable, or text only). `number` holds a numeric value's text.
-const std::string* ElementValue(CQuenzelField& f, std::string& number) {
-  if (f.m_TreatAsText) return nullptr;
+// The digits of a numeric value an element sends; the longest is that of
+// the 64-bit minimum.
+struct NumberText {
+  char digits[24];
+};
+
+// The value a field's element sends, or a null view when it sends nothing
+// (its default, unreadable, or text only). A numeric value's text is
+// written into `number`.
+std::string_view ElementValue(CQuenzelField& f, NumberText& number) {
+  if (f.m_TreatAsText) return {};
   switch (ClassOf(f.m_Type)) {
     case TypeClass::kText: {
-      if (f.m_Default == 0 && f.m_Value.empty()) return nullptr;
-      if (f.m_Default == 0) return &f.m_Value;
+      if (f.m_Default == 0 && f.m_Value.empty()) return {};
+      if (f.m_Default == 0) return f.m_Value;
       // A value of nothing but pad characters over the whole length is the default.
       const char pad = static_cast<char>(f.m_Default & 0xFF);
       const std::size_t length = static_cast<std::size_t>(std::max(f.m_Length, 0));
       const bool onlyPad = f.m_Value.size() >= length && f.m_Value.find_first_not_of(pad) >= length;
-      return onlyPad ? nullptr : &f.m_Value;
+      return onlyPad ? std::string_view() : std::string_view(f.m_Value);
     }
     case TypeClass::kSingleCharacter: {
       unsigned char c = 0;
-      if (GetCharacter(f, c) != QuenzelError::kNone || c == f.m_Default) return nullptr;
-      return &f.m_Value;
+      if (GetCharacter(f, c) != QuenzelError::kNone || c == f.m_Default) return {};
+      return f.m_Value;
     }
     default: {
       long long value = 0;
-      if (GetNumber(f, value) != QuenzelError::kNone || value == f.m_Default) return nullptr;
-      number.clear();
-      AppendDecimal(number, value);
-      return &number;
+      if (GetNumber(f, value) != QuenzelError::kNone || value == f.m_Default) return {};
+      char* end = std::to_chars(number.digits, number.digits + sizeof number.digits, value).ptr;
+      return std::string_view(number.digits, static_cast<std::size_t>(end - number.digits));
     }
   }
 }
 
-void AppendElement(CQuenzelField& f, std::string& buffer) {
-  std::string number;
-  const std::string* text = ElementValue(f, number);
-  if (text == nullptr) return;
-  AppendDecimal(buffer, f.m_FieldNumber);
-  buffer.push_back(' ');
-  AppendDecimal(buffer, static_cast<long long>(text->size()));
-  buffer.append(" \"");
-  buffer.append(*text);
-  buffer.append("\" ");
+// The decimal digits of `value` at `p`, as std::to_chars writes them; field
+// numbers and lengths are mostly below 100.
+char* Decimal(char* p, char* end, long long value) {
+  if (value >= 0 && value < 10) {
+    *p = static_cast<char>('0' + value);
+    return p + 1;
+  }
+  if (value >= 10 && value < 100) {
+    p[0] = static_cast<char>('0' + value / 10);
+    p[1] = static_cast<char>('0' + value % 10);
+    return p + 2;
+  }
+  return std::to_chars(p, end, value).ptr;
+}
+
+// Formats a whole record in one piece of memory that grows as needed and is
+// kept for the thread's next record: one bounds check per element instead
+// of one per append.
+class RecordText {
+ public:
+  explicit RecordText(std::string& storage) : storage_(storage) {}
+
+  void Number(long long value) {
+    Reserve(24);
+    used_ = static_cast<std::size_t>(std::to_chars(At(), End(), value).ptr - storage_.data());
+  }
+  void Put(char c) {
+    Reserve(1);
+    storage_[used_++] = c;
+  }
+  void Put(std::string_view text) {
+    Reserve(text.size());
+    text.copy(At(), text.size());
+    used_ += text.size();
+  }
+  // Number, blank, length, blank, the value in double quotes, blank. Written
+  // through a local pointer, which the compiler need not reload after every
+  // byte as it must a member.
+  void Element(int fieldNumber, std::string_view value) {
+    const std::size_t most = 2 * 24 + 5 + value.size();
+    Reserve(most);
+    char* p = At();
+    char* const end = p + most;
+    p = Decimal(p, end, fieldNumber);
+    *p++ = ' ';
+    p = Decimal(p, end, static_cast<long long>(value.size()));
+    *p++ = ' ';
+    *p++ = '"';
+    std::memcpy(p, value.data(), value.size());
+    p += value.size();
+    *p++ = '"';
+    *p++ = ' ';
+    used_ = static_cast<std::size_t>(p - storage_.data());
+  }
+  std::string_view View() const { return std::string_view(storage_.data(), used_); }
+
+ private:
+  char* At() { return &storage_[0] + used_; }
+  char* End() { return &storage_[0] + storage_.size(); }
+  void Reserve(std::size_t more) {
+    if (storage_.size() - used_ < more)
+      storage_.resize(std::max(2 * storage_.size(), used_ + more));
+  }
+  std::string& storage_;
+  std::size_t used_ = 0;
+};
+
+// The thread's record text memory, reached once per record: not inlined,
+// so that the compiler cannot look the thread-local up again at every use.
+[[gnu::noinline]] std::string& RecordStorage() {
+  thread_local std::string storage;
+  return storage;
+}
+
+void AppendElement(CQuenzelField& f, RecordText& text) {
+  NumberText number;
+  const std::string_view value = ElementValue(f, number);
+  if (value.data() != nullptr) text.Element(f.m_FieldNumber, value);
 }
 
 // What an unformatted input's sentry does (without skipping blanks): a
@@ -107,7 +184,8 @@ void SkipByte(std::istream& in) {
 // the stream), as the stream's character-array extraction does: at the end
 // of the stream the end-of-file state is set, and when nothing could be
 // taken the fail state. Memory grows with the bytes actually present, never
-// with the length the data claims.
+// with the length the data claims. Bytes already in the buffer's get area
+// are copied at once; a buffer without one is read byte by byte.
 void ExtractValue(std::istream& in, unsigned long long length, std::string& value) {
   value.clear();
   if (!ReadyForInput(in)) return;
@@ -115,20 +193,26 @@ void ExtractValue(std::istream& in, unsigned long long length, std::string& valu
   std::ios::iostate state = std::ios::goodbit;
   int c = 0;
   const bool read = GuardBuffer(in, [&] {
-    char block[512];
-    std::size_t filled = 0;
     unsigned long long taken = 0;
     c = sb->sgetc();
     while (taken < length && c != kEof && c != '\0') {
-      block[filled++] = static_cast<char>(c);
-      ++taken;
-      if (filled == sizeof block) {
-        value.append(block, filled);
-        filled = 0;
+      const std::size_t held = GetArea::Held(sb);
+      if (held == 0) {
+        value.push_back(static_cast<char>(c));
+        ++taken;
+        c = sb->snextc();
+        continue;
       }
-      c = sb->snextc();
+      // gbump takes an int: a piece of at most INT_MAX bytes at a time.
+      const char* next = GetArea::Next(sb);
+      std::size_t piece = std::min<unsigned long long>({held, length - taken, INT_MAX});
+      const void* zero = std::memchr(next, '\0', piece);
+      if (zero != nullptr) piece = static_cast<std::size_t>(static_cast<const char*>(zero) - next);
+      value.append(next, piece);
+      taken += piece;
+      GetArea::Advance(sb, piece);
+      c = sb->sgetc();
     }
-    if (filled > 0) value.append(block, filled);
   });
   if (!read) return;
   if (c == kEof) state |= std::ios::eofbit;
@@ -206,17 +290,17 @@ bool Continues(QuenzelError result) {
 }  // namespace
 
 std::ostream& WriteField(std::ostream& out, CQuenzelField& field) {
+  NumberText number;
+  const std::string_view value = ElementValue(field, number);
+  if (value.data() == nullptr) return out;
   if (PlainNumbers(out)) {
-    std::string element;
-    AppendElement(field, element);
-    if (!element.empty()) WriteText(out, element);
+    std::string storage;
+    RecordText element(storage);
+    element.Element(field.m_FieldNumber, value);
+    WriteText(out, element.View());
     return out;
   }
-  std::string number;
-  const std::string* text = ElementValue(field, number);
-  if (text != nullptr)
-    out << field.m_FieldNumber << ' ' << text->size() << ' ' << '"' << *text << '"' << ' ';
-  return out;
+  return out << field.m_FieldNumber << ' ' << value.size() << ' ' << '"' << value << '"' << ' ';
 }
 
 std::ostream& WriteRecord(std::ostream& out, CQuenzelRecord& record) {
@@ -230,17 +314,17 @@ std::ostream& WriteRecord(std::ostream& out, CQuenzelRecord& record) {
   }
   // The whole record is formatted first and handed to the stream at once:
   // the same bytes the field writer gives, without a stream call per piece.
-  thread_local std::string buffer;
-  buffer.clear();
-  AppendDecimal(buffer, record.recordNumber);
-  buffer.push_back(' ');
+  std::string& storage = RecordStorage();
+  RecordText text(storage);
+  text.Number(record.recordNumber);
+  text.Put(' ');
   for (CQuenzelField& field : record.fields) {
     if (IsWeightType(field.m_Type)) HandOver(record, field, HandOverSite::kWriter);
-    AppendElement(field, buffer);
+    AppendElement(field, text);
   }
-  buffer.append("0 ");
-  WriteText(out, buffer);
-  if (buffer.capacity() > (1u << 20)) std::string().swap(buffer);  // no lasting large buffers
+  text.Put("0 ");
+  WriteText(out, text.View());
+  if (storage.size() > (1u << 20)) std::string().swap(storage);  // no lasting large buffers
   return out;
 }
 
@@ -249,8 +333,9 @@ std::ostream& WriteRecord(std::ostream& out, CQuenzelRecord& record) {
 // whose value is refused is not closed but read on, and the record's flags
 // follow every UOM and PRICEBASE value.
 std::istream& ReadRecord(std::istream& in, CQuenzelRecord& record) {
+  ReadPosition& at = CurrentPosition();
   int number = 0;
-  if (!ReadNumberItem(in, number) || number != record.recordNumber) {
+  if (!ReadNumberItem(in, number, at) || number != record.recordNumber) {
     in.setstate(std::ios::failbit);
     return in;
   }
@@ -261,12 +346,12 @@ std::istream& ReadRecord(std::istream& in, CQuenzelRecord& record) {
   std::string value;
   for (;;) {
     int fieldNumber = 0, length = 0;
-    if (!ReadNumberItem(in, fieldNumber)) break;
+    if (!ReadNumberItem(in, fieldNumber, at)) break;
     if (fieldNumber == 0) {
       failed = false;
       break;
     }
-    if (!ReadNumberItem(in, length)) break;
+    if (!ReadNumberItem(in, length, at)) break;
     CQuenzelField* field = record.FindField(fieldNumber);
     if (field == nullptr && !split) break;
     SkipByte(in);
@@ -286,8 +371,10 @@ std::istream& ReadRecord(std::istream& in, CQuenzelRecord& record) {
       continue;
     }
     // PRIVATE fields are left alone by SetValue; CLOB values are Base64.
-    const QuenzelError result =
-        field->SetValue(field->m_Type == kTypeClob ? DecodeBase64(value) : value, false);
+    // (Two calls: one conditional expression would copy every value.)
+    const QuenzelError result = field->m_Type == kTypeClob
+                                    ? field->SetValue(DecodeBase64(value), false)
+                                    : field->SetValue(value, false);
     if (split && result == QuenzelError::kRangeWarning) record.rangeWarning = true;
     if (Continues(result))
       SkipByte(in);

@@ -19,7 +19,7 @@ constexpr int kYearPivot = 75;  // two-digit years below it are 20xx
 // set, then in the value list when there is one.
 bool NumberAllowed(const CQuenzelField& f, long long n) {
   if (f.m_Max != -1 && (n < f.m_Min || n > f.m_Max)) return false;
-  return f.m_ValueList.empty() || MatchesNumber(f.m_ValueList, n);
+  return f.m_ValueList.empty() || MatchesNumber(FieldRules::ValueList(f), n);
 }
 
 QuenzelError Checked(CQuenzelField& f, long long n, QuenzelError result) {
@@ -62,14 +62,16 @@ QuenzelError GetCharacter(CQuenzelField& f, unsigned char& out) {
   switch (ClassOf(f.m_Type)) {
     case TypeClass::kSingleCharacter:
       out = f.m_Value.empty() ? 0 : static_cast<unsigned char>(f.m_Value[0]);
-      if (f.m_ValueList.empty() || MatchesCharacter(f.m_ValueList, out)) return QuenzelError::kNone;
+      if (f.m_ValueList.empty() || MatchesCharacter(FieldRules::ValueList(f), out))
+        return QuenzelError::kNone;
       break;
     case TypeClass::kNumeric: {
       long long number = 0;
       const QuenzelError result = GetNumber(f, number);
       out = static_cast<unsigned char>(number & 0xFF);
       const bool inRange = f.m_Max == -1 || (out >= f.m_Min && out <= f.m_Max);
-      if (inRange && (f.m_ValueList.empty() || MatchesCharacter(f.m_ValueList, out))) return result;
+      if (inRange && (f.m_ValueList.empty() || MatchesCharacter(FieldRules::ValueList(f), out)))
+        return result;
       break;
     }
     default:

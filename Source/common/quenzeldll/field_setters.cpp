@@ -1,6 +1,7 @@
 #include "field_setters.h"
 
 #include <algorithm>
+#include <charconv>
 #include <stdexcept>
 
 #include "code_page.h"
@@ -67,7 +68,8 @@ QuenzelError SetCharacterFromText(CQuenzelField& f, const std::string& text, boo
   }
   unsigned char c = static_cast<unsigned char>(text[0]);
   if (c <= 9) c = static_cast<unsigned char>(c + '0');
-  return StoreCharacter(f, c, f.m_ValueList.empty() || MatchesCharacter(f.m_ValueList, c));
+  return StoreCharacter(f, c,
+                        f.m_ValueList.empty() || MatchesCharacter(FieldRules::ValueList(f), c));
 }
 
 // Stores the number v: formatting, width, bounds, value list, default
@@ -75,8 +77,19 @@ QuenzelError SetCharacterFromText(CQuenzelField& f, const std::string& text, boo
 // replaces an earlier result.
 QuenzelError StoreNumber(CQuenzelField& f, long long v) {
   QuenzelError result = QuenzelError::kNone;
-  const std::string formatted = FormatStoredNumber(v, f.m_Length);
-  f.m_Value = formatted;
+  // A number that is not negative is its plain digits (see
+  // FormatStoredNumber), formatted here without a string of its own.
+  char digits[24];
+  std::string padded;
+  std::string_view formatted;
+  if (v >= 0) {
+    const char* end = std::to_chars(digits, digits + sizeof digits, v).ptr;
+    formatted = std::string_view(digits, static_cast<std::size_t>(end - digits));
+  } else {
+    padded = FormatStoredNumber(v, f.m_Length);
+    formatted = padded;
+  }
+  f.m_Value.assign(formatted.data(), formatted.size());
   if (f.m_Length != 0 && formatted.size() > static_cast<std::size_t>(f.m_Length)) {
     f.m_Rejected = f.m_Value;
     result = QuenzelError::kLengthError;
@@ -87,7 +100,7 @@ QuenzelError StoreNumber(CQuenzelField& f, long long v) {
   const auto substitute = [&] {
     v = f.m_Default;
     f.m_Value = std::to_string(f.m_Default);
-    f.m_Rejected = formatted + ":" + f.m_Value;
+    f.m_Rejected = std::string(formatted) + ":" + f.m_Value;
     return QuenzelError::kRangeWarning;
   };
   // Outside the bounds reads "Length Error"; outside the list "Range Error".
@@ -101,7 +114,7 @@ QuenzelError StoreNumber(CQuenzelField& f, long long v) {
 
   if (f.m_Min != f.m_Max && (v < f.m_Min || v > f.m_Max))
     result = fail(QuenzelError::kLengthError);
-  else if (!f.m_ValueList.empty() && !MatchesNumber(f.m_ValueList, v))
+  else if (!f.m_ValueList.empty() && !MatchesNumber(FieldRules::ValueList(f), v))
     result = fail(QuenzelError::kRangeError);
 
   if (TakesPartInConversion(f)) {
@@ -111,10 +124,10 @@ QuenzelError StoreNumber(CQuenzelField& f, long long v) {
       v = CutToInteger<long long>(converted);
     }
     const bool outside = f.m_Max != -1 && (v < f.m_Min || v > f.m_Max);
-    if (outside || (!f.m_ValueList.empty() && !MatchesNumber(f.m_ValueList, v))) {
+    if (outside || (!f.m_ValueList.empty() && !MatchesNumber(FieldRules::ValueList(f), v))) {
       if (FailurePolicy(f) == OnFailure::kSubstitute) {
         v = f.m_Default;
-        f.m_Rejected = formatted + ":" + std::to_string(f.m_Default);
+        f.m_Rejected = std::string(formatted) + ":" + std::to_string(f.m_Default);
         result = QuenzelError::kRangeWarning;
       } else {
         f.m_Rejected = f.m_Value;
@@ -132,6 +145,8 @@ QuenzelError StoreNumber(CQuenzelField& f, long long v) {
 // the field can hold: "Invalid Numeric", like any other text that is no
 // number, rather than a silently clamped value.
 QuenzelError SetNumberFromText(CQuenzelField& f, const std::string& text) {
+  long long digits = 0;
+  if (ShortDigits(text, digits)) return StoreNumber(f, digits);
   const bool numeric = !text.empty() && std::all_of(text.begin(), text.end(),
                                                     [](char c) { return IsDigit(c) || c == '-'; });
   bool overflow = false;
@@ -158,7 +173,7 @@ QuenzelError SetFromText(CQuenzelField& f, const std::string& text, bool private
       if (utf8)
         f.m_Value = text;
       else if (!text.empty())
-        f.m_Value = CodePageToUtf8(text, f.m_CodePage);
+        AssignCodePageToUtf8(f.m_Value, text, f.m_CodePage);
       return QuenzelError::kNone;
   }
 }
@@ -175,7 +190,8 @@ QuenzelError SetNumber(CQuenzelField& f, long long v, bool privateOverride) {
   }
   // The list sees the number 0 to 9, the valid characters its digit.
   const unsigned char digit = static_cast<unsigned char>('0' + v);
-  return StoreCharacter(f, digit, f.m_ValueList.empty() || MatchesNumber(f.m_ValueList, v));
+  return StoreCharacter(f, digit,
+                        f.m_ValueList.empty() || MatchesNumber(FieldRules::ValueList(f), v));
 }
 
 QuenzelError SetCharacter(CQuenzelField& f, unsigned char c, bool privateOverride) {
@@ -186,7 +202,8 @@ QuenzelError SetCharacter(CQuenzelField& f, unsigned char c, bool privateOverrid
     case TypeClass::kSingleCharacter: {
       const unsigned char stored = c <= 9 ? static_cast<unsigned char>(c + '0') : c;
       // The list sees the byte as given, before the digit mapping.
-      return StoreCharacter(f, stored, f.m_ValueList.empty() || MatchesCharacter(f.m_ValueList, c));
+      return StoreCharacter(f, stored,
+                            f.m_ValueList.empty() || MatchesCharacter(FieldRules::ValueList(f), c));
     }
     default:
       return QuenzelError::kNone;

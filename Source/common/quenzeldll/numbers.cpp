@@ -27,9 +27,14 @@ bool IsDigits(std::string_view text) {
   return !text.empty() && std::all_of(text.begin(), text.end(), IsDigit);
 }
 
+// A zero byte ends the text, as it ends a C string: it is no blank, sign or
+// digit, so every step below stops at it.
 long long ParseDecimal(std::string_view text, const DecimalSyntax& syntax, bool* overflow) {
-  // A zero byte ends the text, as it ends a C string.
-  text = text.substr(0, text.find('\0'));
+  long long value = 0;
+  if (ShortDigits(text, value)) {  // the same in every syntax, and no overflow
+    if (overflow != nullptr) *overflow = false;
+    return value;
+  }
   std::size_t i = 0;
   auto next = [&] {
     while (i < text.size() && syntax.ignored != '\0' && text[i] == syntax.ignored) ++i;
@@ -50,11 +55,25 @@ long long ParseDecimal(std::string_view text, const DecimalSyntax& syntax, bool*
     c = next();
   }
   const unsigned long long limit = negative ? 9223372036854775808ULL : LLONG_MAX;
+  // magnitude * 10 + digit exceeds the limit exactly when magnitude exceeds
+  // limit / 10, or equals it and the digit exceeds the limit's last digit.
+  const unsigned long long tenth = limit / 10;
+  const unsigned lastDigit = static_cast<unsigned>(limit % 10);
   unsigned long long magnitude = 0;
   bool over = false;
+  // Without an ignored character the digits stand together; a run of at
+  // most 18 of them cannot exceed either limit.
+  if (syntax.ignored == '\0') {
+    std::size_t run = i;
+    while (run < text.size() && IsDigit(text[run])) ++run;
+    if (run - i <= 18) {
+      for (; i < run; ++i) magnitude = magnitude * 10 + static_cast<unsigned>(text[i] - '0');
+      c = '\0';
+    }
+  }
   for (; IsDigit(c); ++i, c = next()) {
     const unsigned digit = static_cast<unsigned>(c - '0');
-    if (magnitude > (limit - digit) / 10) {
+    if (magnitude > tenth || (magnitude == tenth && digit > lastDigit)) {
       over = true;
       magnitude = limit;
       break;

@@ -18,6 +18,19 @@ inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 // and of data records, and a numeric default word.
 bool IsDigits(std::string_view text);
 
+// True when `text` is 1 to 18 decimal digits and nothing else, the common
+// number text, which every reading below gives as `value`.
+inline bool ShortDigits(std::string_view text, long long& value) {
+  if (text.empty() || text.size() > 18) return false;
+  long long v = 0;
+  for (char c : text) {
+    if (!IsDigit(c)) return false;
+    v = v * 10 + (c - '0');
+  }
+  value = v;
+  return true;
+}
+
 // What a decimal text may carry besides its digits.
 struct DecimalSyntax {
   bool leadingSpace;  // white space before the number is skipped (C runtime)

@@ -6,12 +6,20 @@
 #define QUENZEL_QUENZEL_FIELD_H_
 
 #include <istream>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "quenzel_error.h"
 #include "quenzel_export.h"
+
+namespace quenzel {
+namespace detail {
+struct ParsedValueList;
+class FieldRules;
+}  // namespace detail
+}  // namespace quenzel
 
 /// Field type codes. Several type names of the definition file share a code;
 /// 0 is an unknown type name.
@@ -269,6 +277,15 @@ class QUENZEL_API CQuenzelField {
   std::string m_CodePage;    ///< converter name of the definition's code page, e.g. "cp-1252"
   std::string m_Name;        ///< the field's name
   std::vector<unsigned char> m_ValidChars;  ///< allowed characters of a single-character field
+
+ private:
+  friend class quenzel::detail::FieldRules;
+
+  // m_ValueList as the checks read it, made when a check first needs it
+  // and shared (read-only) between copies. Kept with the text it was read
+  // from: a list text that differs is read anew, so a host may assign
+  // m_ValueList at any time.
+  mutable std::shared_ptr<const quenzel::detail::ParsedValueList> listRules_;
 };
 
 /// Writes the field as one element of a data record: number, blank, byte

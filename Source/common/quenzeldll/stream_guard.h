@@ -4,8 +4,10 @@
 #ifndef QUENZEL_STREAM_GUARD_H_
 #define QUENZEL_STREAM_GUARD_H_
 
+#include <cstddef>
 #include <exception>
 #include <ios>
+#include <streambuf>
 
 namespace quenzel {
 namespace detail {
@@ -28,6 +30,24 @@ bool GuardBuffer(std::ios& stream, Calls&& calls) {
     return false;
   }
 }
+
+// A buffer's get area, through the protected members every buffer has: the
+// readers take what a buffer holds already without a call per byte, and
+// fall back to the buffer's calls where it holds nothing (a buffer may
+// have no get area at all).
+class GetArea : public std::streambuf {
+ public:
+  // The bytes held, from Next(sb) up to End(sb); null pointers when none.
+  static const char* Next(std::streambuf* sb) { return (sb->*&GetArea::gptr)(); }
+  static const char* End(std::streambuf* sb) { return (sb->*&GetArea::egptr)(); }
+  static std::size_t Held(std::streambuf* sb) {
+    return Next(sb) == nullptr ? 0 : static_cast<std::size_t>(End(sb) - Next(sb));
+  }
+  // Consumes `n` of the bytes held (n <= Held(sb), at most INT_MAX).
+  static void Advance(std::streambuf* sb, std::size_t n) {
+    (sb->*&GetArea::gbump)(static_cast<int>(n));
+  }
+};
 
 }  // namespace detail
 }  // namespace quenzel

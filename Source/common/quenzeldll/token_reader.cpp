@@ -1,5 +1,6 @@
 #include "token_reader.h"
 
+#include <algorithm>
 #include <climits>
 
 #include "line_reader.h"
@@ -48,10 +49,9 @@ bool ScanToken(std::streambuf* sb, Sink& sink) {
 }
 
 template <typename Sink>
-void ReadTokenInto(std::istream& in, Sink& sink) {
-  int& tokens = CurrentPosition().token;  // data records count on it without a line
-  if (tokens < INT_MAX) ++tokens;
-  if (!in.good()) {  // as a character read on a stream that is not good
+void ReadTokenInto(std::istream& in, Sink& sink, ReadPosition& at) {
+  if (at.token < INT_MAX) ++at.token;  // data records count on it without a line
+  if (!in.good()) {                    // as a character read on a stream that is not good
     in.setstate(std::ios::failbit);
     return;
   }
@@ -86,18 +86,48 @@ struct NumberSink {
   bool empty() const { return !any; }
 };
 
+// A number item that the buffer holds whole: separators, digits and the
+// separator that ends them, with no quote or comment. Takes it and gives
+// true; otherwise takes nothing and gives false, and the token reader
+// reads the item. `sink` gets what the token reader would give it.
+bool TakeHeldNumber(std::streambuf* sb, NumberSink& sink) {
+  const std::size_t held = GetArea::Held(sb);
+  if (held == 0) return false;
+  const char* const begin = GetArea::Next(sb);
+  const char* const end = begin + std::min<std::size_t>(held, INT_MAX);
+  const char* p = begin;
+  while (p != end && IsSeparator(*p)) ++p;
+  const char* const digits = p;
+  long long value = 0;
+  for (; p != end && IsDigit(*p); ++p)
+    if (value <= INT_MAX) value = value * 10 + (*p - '0');
+  if (p == digits || p == end || !IsSeparator(*p)) return false;
+  GetArea::Advance(sb, static_cast<std::size_t>(p + 1 - begin));
+  sink.any = true;
+  sink.value = value;
+  return true;
+}
+
 }  // namespace
 
 std::string ReadToken(std::istream& in) {
   std::string token;
   StringSink sink{token};
-  ReadTokenInto(in, sink);
+  ReadTokenInto(in, sink, CurrentPosition());
   return token;
 }
 
 bool ReadNumberItem(std::istream& in, int& number) {
+  return ReadNumberItem(in, number, CurrentPosition());
+}
+
+bool ReadNumberItem(std::istream& in, int& number, ReadPosition& at) {
   NumberSink sink;
-  ReadTokenInto(in, sink);
+  if (in.good() && TakeHeldNumber(in.rdbuf(), sink)) {
+    if (at.token < INT_MAX) ++at.token;
+  } else {
+    ReadTokenInto(in, sink, at);
+  }
   if (!sink.any || !sink.digitsOnly) return false;
   number = sink.value > INT_MAX ? INT_MAX : static_cast<int>(sink.value);
   return true;

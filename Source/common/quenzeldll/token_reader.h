@@ -6,6 +6,8 @@
 #include <istream>
 #include <string>
 
+#include "line_reader.h"
+
 namespace quenzel {
 namespace detail {
 
@@ -19,6 +21,9 @@ std::string ReadToken(std::istream& in);
 // Reads one token as ReadToken does; true when it is a number item
 // (decimal digits only), with its value as Atoi gives it in `number`.
 bool ReadNumberItem(std::istream& in, int& number);
+// The same, counting the token in `at`, the thread's CurrentPosition(): a
+// caller that reads many tokens looks the counters up once.
+bool ReadNumberItem(std::istream& in, int& number, ReadPosition& at);
 
 }  // namespace detail
 }  // namespace quenzel

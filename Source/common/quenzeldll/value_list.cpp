@@ -12,6 +12,8 @@ struct ListEntry {
   std::string_view high;
 };
 
+using Entry = ParsedValueList::Entry;
+
 // The position of `c` in `text`, or npos: lists are short, so a plain loop
 // beats a library search call.
 inline std::size_t FindChar(std::string_view text, char c) {
@@ -20,9 +22,7 @@ inline std::size_t FindChar(std::string_view text, char c) {
   return std::string_view::npos;
 }
 
-// Calls `visit` on each entry until it returns true. Matching runs on every
-// set and get of a listed field, so it works on views of the list, without
-// copying.
+// Calls `visit` on each entry until it returns true.
 template <typename Visit>
 bool AnyEntry(std::string_view list, Visit visit) {
   for (;;) {
@@ -43,41 +43,79 @@ bool AnyEntry(std::string_view list, Visit visit) {
   }
 }
 
-long long ListNumber(std::string_view text) { return ParseDecimal(text, kListSyntax); }
-
 bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+// The ranges an entry with at least one bound matches. A single bound is a
+// range of one value. For characters, when either text begins with a
+// letter the bounds are the first characters, read as signed bytes (so a
+// range that ends in a byte above 127 matches no letter); otherwise they
+// are numbers.
+Entry Ranges(const ListEntry& e) {
+  const std::string_view low = e.low.empty() ? e.high : e.low;
+  const std::string_view high = e.high.empty() ? e.low : e.high;
+  Entry r{};
+  r.numberLow = ParseDecimal(low, kListSyntax);
+  r.numberHigh = ParseDecimal(high, kListSyntax);
+  r.letters = IsAsciiLetter(low[0]) || IsAsciiLetter(high[0]);
+  if (r.letters) {
+    // NOLINTBEGIN(bugprone-signed-char-misuse,cert-str34-c)
+    r.characterLow = static_cast<signed char>(low[0]);
+    r.characterHigh = static_cast<signed char>(high[0]);
+    // NOLINTEND(bugprone-signed-char-misuse,cert-str34-c)
+  } else {
+    r.characterLow = ParseDecimal(low, kSetterSyntax);
+    r.characterHigh = ParseDecimal(high, kSetterSyntax);
+  }
+  return r;
+}
+
+bool HasBound(const ListEntry& e) { return !e.low.empty() || !e.high.empty(); }
+
+bool NumberIn(const Entry& e, long long v) { return e.numberLow <= v && v <= e.numberHigh; }
+
+bool CharacterIn(const Entry& e, unsigned char c) {
+  const long long value = e.letters || !IsDigit(static_cast<char>(c)) ? c : c - '0';
+  return e.characterLow <= value && value <= e.characterHigh;
+}
 
 }  // namespace
 
 bool MatchesNumber(std::string_view list, long long v) {
-  return AnyEntry(list, [v](const ListEntry& e) {
-    if (!e.low.empty() && !e.high.empty()) return ListNumber(e.low) <= v && v <= ListNumber(e.high);
-    if (!e.low.empty()) return v == ListNumber(e.low);
-    if (!e.high.empty()) return v == ListNumber(e.high);
-    return false;
-  });
+  return AnyEntry(list, [v](const ListEntry& e) { return HasBound(e) && NumberIn(Ranges(e), v); });
 }
 
 bool MatchesCharacter(std::string_view list, unsigned char c) {
-  return AnyEntry(list, [c](const ListEntry& e) {
-    const bool hasLow = !e.low.empty();
-    const bool hasHigh = !e.high.empty();
-    if (!hasLow && !hasHigh) return false;
-    if ((hasLow && IsAsciiLetter(e.low[0])) || (hasHigh && IsAsciiLetter(e.high[0]))) {
-      // First characters count as signed bytes, c as an unsigned one: a
-      // range that ends in a byte above 127 matches no letter.
-      // NOLINTBEGIN(bugprone-signed-char-misuse,cert-str34-c)
-      const int low = static_cast<signed char>(hasLow ? e.low[0] : e.high[0]);
-      const int high = static_cast<signed char>(hasHigh ? e.high[0] : e.low[0]);
-      // NOLINTEND(bugprone-signed-char-misuse,cert-str34-c)
-      if (hasLow && hasHigh) return low <= c && c <= high;
-      return c == low;
-    }
-    const long long value = IsDigit(static_cast<char>(c)) ? c - '0' : c;
-    const auto bound = [](std::string_view text) { return ParseDecimal(text, kSetterSyntax); };
-    if (hasLow && hasHigh) return bound(e.low) <= value && value <= bound(e.high);
-    return value == bound(hasLow ? e.low : e.high);
+  return AnyEntry(list,
+                  [c](const ListEntry& e) { return HasBound(e) && CharacterIn(Ranges(e), c); });
+}
+
+std::shared_ptr<const ParsedValueList> ParseValueList(std::string_view list) {
+  auto parsed = std::make_shared<ParsedValueList>();
+  parsed->source.assign(list.data(), list.size());
+  AnyEntry(list, [&](const ListEntry& e) {
+    if (HasBound(e)) parsed->entries.push_back(Ranges(e));
+    return false;
   });
+  return parsed;
+}
+
+bool MatchesNumber(const ParsedValueList& list, long long v) {
+  for (const Entry& e : list.entries)
+    if (NumberIn(e, v)) return true;
+  return false;
+}
+
+bool MatchesCharacter(const ParsedValueList& list, unsigned char c) {
+  for (const Entry& e : list.entries)
+    if (CharacterIn(e, c)) return true;
+  return false;
+}
+
+const ParsedValueList& FieldRules::ValueList(const CQuenzelField& field) {
+  const std::shared_ptr<const ParsedValueList>& cached = field.listRules_;
+  if (cached == nullptr || cached->source != field.m_ValueList)
+    field.listRules_ = ParseValueList(field.m_ValueList);
+  return *field.listRules_;
 }
 
 }  // namespace detail

@@ -5,7 +5,12 @@
 #ifndef QUENZEL_VALUE_LIST_H_
 #define QUENZEL_VALUE_LIST_H_
 
+#include <memory>
+#include <string>
 #include <string_view>
+#include <vector>
+
+#include "quenzel_field.h"
 
 namespace quenzel {
 namespace detail {
@@ -20,6 +25,33 @@ bool MatchesNumber(std::string_view list, long long v);
 // otherwise a digit character counts as its digit value, any other byte as
 // its value, compared with the bounds read as numbers.
 bool MatchesCharacter(std::string_view list, unsigned char c);
+
+// A value list read once: every entry that can match, as the closed ranges
+// the two matchings above compare with, and the text it was read from.
+struct ParsedValueList {
+  struct Entry {
+    long long numberLow, numberHigh;        // for numbers
+    long long characterLow, characterHigh;  // for characters
+    bool letters;  // the character bounds are letters: c is compared as it is
+  };
+  std::string source;
+  std::vector<Entry> entries;
+};
+
+std::shared_ptr<const ParsedValueList> ParseValueList(std::string_view list);
+// The same results as the matchings of the list's text.
+bool MatchesNumber(const ParsedValueList& list, long long v);
+bool MatchesCharacter(const ParsedValueList& list, unsigned char c);
+
+// The checks of the setters and getters run on every value, so a field
+// keeps its value list read (see CQuenzelField's private cache).
+class FieldRules {
+ public:
+  // The parsed form of `field`'s m_ValueList, read again whenever the text
+  // differs from the one it was read from (a host may assign a new list).
+  // Valid until the field's list is next looked at or the field changes.
+  static const ParsedValueList& ValueList(const CQuenzelField& field);
+};
 
 }  // namespace detail
 }  // namespace quenzel
