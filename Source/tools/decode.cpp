@@ -47,11 +47,16 @@ class Decoder {
   const DecodeOptions& options_;
   Output& out_;
   Tally tally_;
+  std::map<const CQuenzelRecord*, CQuenzelRecord> scratch_;  // for Examine
   bool outputFailed_ = false;
 };
 
 bool Decoder::DecodeInput(int fd, const std::string& name) {
-  CaptureBuffer buffer(fd);
+  // Records are printed as they are read, and handed on whenever the input
+  // has to be waited for: at once from a pipe, in blocks from a file.
+  CaptureBuffer buffer(fd, [this] {
+    if (!out_.Flush()) outputFailed_ = true;
+  });
   std::istream in(&buffer);
   for (long long index = 1; buffer.NextRecord(); ++index) {
     const std::string where = "quenzel: " + name + ": record " + std::to_string(index) + " (byte " +
@@ -76,7 +81,9 @@ bool Decoder::DecodeInput(int fd, const std::string& name) {
     in.clear();
     in >> record;
     const std::string_view bytes = buffer.Marked();
-    const RecordFindings findings = Examine(*definition, bytes);
+    auto scratch = scratch_.find(definition);
+    if (scratch == scratch_.end()) scratch = scratch_.emplace(definition, *definition).first;
+    const RecordFindings findings = Examine(*definition, scratch->second, bytes);
     if (in.fail()) {
       if (buffer.error() != 0)
         return failed(std::string("a read error: ") + std::strerror(buffer.error()));
@@ -90,7 +97,7 @@ bool Decoder::DecodeInput(int fd, const std::string& name) {
     auto& count = tally_.read[record.recordNumber];
     count.first = record.name;
     ++count.second;
-    if (!options_.check && !out_.WriteLine(DecodedJson(record))) {
+    if (outputFailed_ || (!options_.check && !out_.WriteLine(DecodedJson(record), false))) {
       outputFailed_ = true;
       return false;
     }

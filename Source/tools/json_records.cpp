@@ -1,6 +1,7 @@
 #include "json_records.h"
 
 #include <nlohmann/json.hpp>
+#include <string_view>
 
 #include "field_values.h"
 
@@ -153,13 +154,104 @@ bool ParseJsonRecord(const std::string& line, EncodeRequest& request, std::strin
   return true;
 }
 
+namespace {
+
+// The length of the well-formed UTF-8 character at the start of `s`, or 0.
+std::size_t Utf8Length(std::string_view s) {
+  const auto byte = [&s](std::size_t i) { return static_cast<unsigned char>(s[i]); };
+  const unsigned char lead = byte(0);
+  std::size_t length = 0;
+  unsigned char low = 0x80, high = 0xBF;  // the bounds of the second byte
+  if (lead < 0x80) return 1;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;   // no overlong forms
+    if (lead == 0xED) high = 0x9F;  // no surrogates
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;  // nothing above U+10FFFF
+  } else {
+    return 0;
+  }
+  if (s.size() < length || byte(1) < low || byte(1) > high) return 0;
+  for (std::size_t i = 2; i < length; ++i)
+    if (byte(i) < 0x80 || byte(i) > 0xBF) return 0;
+  return length;
+}
+
+// A JSON string as the JSON library writes it (characters beyond ASCII as
+// they are, control characters escaped), with U+FFFD for each byte that
+// does not begin a well-formed UTF-8 character.
+void AppendString(std::string& out, std::string_view s) {
+  static const char kHex[] = "0123456789abcdef";
+  out.push_back('"');
+  while (!s.empty()) {
+    const unsigned char c = static_cast<unsigned char>(s[0]);
+    std::size_t taken = 1;
+    switch (c) {
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\b':
+        out += "\\b";
+        break;
+      case '\f':
+        out += "\\f";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      default:
+        if (c < 0x20) {
+          out += "\\u00";
+          out.push_back(kHex[c >> 4]);
+          out.push_back(kHex[c & 0xF]);
+        } else if ((taken = Utf8Length(s)) == 0) {
+          out += "\xEF\xBF\xBD";
+          taken = 1;
+        } else {
+          out.append(s.data(), taken);
+        }
+    }
+    s.remove_prefix(taken);
+  }
+  out.push_back('"');
+}
+
+}  // namespace
+
 std::string DecodedJson(const CQuenzelRecord& record) {
-  json out{{"record", record.recordNumber}, {"name", record.name}, {"fields", json::array()}};
-  json& fields = out["fields"];
-  for (const CQuenzelField& field : record.fields)
-    fields.push_back(json{
-        {"number", field.m_FieldNumber}, {"name", field.m_Name}, {"value", StoredValue(field)}});
-  return out.dump(-1, ' ', false, json::error_handler_t::replace);
+  // Written directly: building a JSON document first costs more than the
+  // rest of decoding a record.
+  std::string out = "{\"record\":" + std::to_string(record.recordNumber) + ",\"name\":";
+  AppendString(out, record.name);
+  out += ",\"fields\":[";
+  const char* separator = "";
+  for (const CQuenzelField& field : record.fields) {
+    out += separator;
+    out += "{\"number\":";
+    out += std::to_string(field.m_FieldNumber);
+    out += ",\"name\":";
+    AppendString(out, field.m_Name);
+    out += ",\"value\":";
+    AppendString(out, StoredValue(field));
+    out.push_back('}');
+    separator = ",";
+  }
+  out += "]}";
+  return out;
 }
 
 }  // namespace quenzel_tool

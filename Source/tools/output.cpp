@@ -40,8 +40,13 @@ bool Output::Write(std::string_view text) {
   return true;
 }
 
-bool Output::WriteLine(std::string_view text) {
+bool Output::WriteLine(std::string_view text, bool flush) {
   if (!Write(text) || !Write("\n")) return false;
+  return !flush || Flush();
+}
+
+bool Output::Flush() {
+  if (failed_ || file_ == nullptr) return !failed_;
   errno = 0;
   return std::fflush(file_) == 0 || Fail();
 }

@@ -23,9 +23,12 @@ class Output {
 
   // Writes `text`; false (once said on stderr) when the output failed.
   bool Write(std::string_view text);
-  // Writes `text` and a line feed, and hands the line on at once: a reader
-  // at the other end of a pipe sees each record as it completes.
-  bool WriteLine(std::string_view text);
+  // Writes `text` and a line feed, and hands it on at once unless `flush`
+  // is false.
+  bool WriteLine(std::string_view text, bool flush = true);
+  // Hands what was written on, so that a reader at the other end of a pipe
+  // sees it now.
+  bool Flush();
 
   // Flushes and closes; false when anything written was lost.
   bool Finish();

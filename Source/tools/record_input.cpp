@@ -42,6 +42,7 @@ CaptureBuffer::int_type CaptureBuffer::underflow() {
   base_ += mark_;
   mark_ = 0;
   const std::size_t used = data_.size();
+  if (beforeWait_) beforeWait_();
   data_.resize(used + kChunk);
   long n = 0;
   do {
@@ -91,9 +92,11 @@ std::string_view CaptureBuffer::Marked() const {
   return std::string_view(eback() + mark_, static_cast<std::size_t>(gptr() - eback()) - mark_);
 }
 
-RecordFindings Examine(const CQuenzelRecord& definition, std::string_view bytes) {
+RecordFindings Examine(const CQuenzelRecord& definition, CQuenzelRecord& record,
+                       std::string_view bytes) {
   RecordFindings findings;
-  CQuenzelRecord record = definition;
+  record.uomFlag = definition.uomFlag;
+  record.priceBaseFlag = definition.priceBaseFlag;
   std::istringstream in{std::string(bytes)};
   const bool split = record.recordNumber == 8 || record.recordNumber == 9;
   std::string cutByZero;  // a value cut short by a zero byte, for a later failure

@@ -8,9 +8,11 @@
 #include <quenzel.h>
 
 #include <cstdint>
+#include <functional>
 #include <streambuf>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace quenzel_tool {
@@ -19,7 +21,10 @@ namespace quenzel_tool {
 // on, so that a record can be looked at again after the library read it.
 class CaptureBuffer : public std::streambuf {
  public:
-  explicit CaptureBuffer(int fd) : fd_(fd) {}
+  // `beforeWait` runs before each read of the input, which may wait for
+  // more bytes: the moment to pass on what was printed so far.
+  CaptureBuffer(int fd, std::function<void()> beforeWait)
+      : fd_(fd), beforeWait_(std::move(beforeWait)) {}
 
   // Skips separators and comments up to the next record; false at the end
   // of the input. The mark is set where the record begins.
@@ -41,6 +46,7 @@ class CaptureBuffer : public std::streambuf {
   void Rewind() { setg(eback(), eback() + mark_, egptr()); }
 
   int fd_;
+  std::function<void()> beforeWait_;
   std::string data_;        // bytes from before the mark to the end of what was read
   std::size_t mark_ = 0;    // index of the mark in data_
   std::uint64_t base_ = 0;  // input offset of data_[0]
@@ -53,9 +59,13 @@ struct RecordFindings {
   std::vector<std::string> outOfRange;  // values stored with a Range Error
 };
 
-// Reads `bytes` (one data record) again into a copy of `definition` with
-// the library's token reader and setters, noting each value's result.
-RecordFindings Examine(const CQuenzelRecord& definition, std::string_view bytes);
+// Reads `bytes` (one data record) again with the library's token reader and
+// setters, noting each value's result. `scratch` is a copy of the record's
+// definition, reused from record to record: a setter's result depends on
+// the field's definition, the value and the record's settings, which are
+// put back first, not on the value the field held before.
+RecordFindings Examine(const CQuenzelRecord& definition, CQuenzelRecord& scratch,
+                       std::string_view bytes);
 
 }  // namespace quenzel_tool
 
