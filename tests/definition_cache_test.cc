@@ -230,4 +230,32 @@ TEST_F(DefinitionCacheTest, ValuesBeyondTheReadersLimits) {
   }
 }
 
+// A crafted cache that repeats a record key: the first record stays and
+// the repeat is dropped, but a repeat the reader could not have produced
+// still refuses the whole cache.
+TEST_F(DefinitionCacheTest, RepeatedRecordKey) {
+  Replace("#12 SEND\n1 FLAG x 1 N Y N\n#13 DELETE\n", 0);
+  Load();
+  const std::string valid = ReadFile(Cache());
+  const std::string second(
+      "\2\0\0\0"
+      "13"
+      "\x0f\0\0\0",
+      10);  // key "13", action DELETE
+  const std::size_t at = valid.find(second);
+  ASSERT_NE(at, std::string::npos);
+  for (const char action : {'\x0f', '\x63'}) {  // DELETE, then no action at all
+    std::string repeated = valid;
+    repeated.replace(at + 4, 3, std::string("12") + action);
+    WriteFile(Cache(), repeated);
+    CQuenzelFile loaded;
+    const bool used = LoadCache(loaded, Base()) == 0;
+    EXPECT_EQ(used, action == '\x0f');
+    if (!used) continue;
+    EXPECT_EQ(loaded.records.size(), 1u);
+    EXPECT_TRUE(loaded.GetRecord(12)->action == kActionSend && loaded.GetRecord(13) == nullptr);
+    EXPECT_EQ(loaded.GetRecord(12)->FindField(1), &loaded.GetRecord(12)->fields[0]);
+  }
+}
+
 }  // namespace

@@ -4,6 +4,8 @@
 #include "definition_cache.h"
 
 #include <cstdint>
+#include <map>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -119,13 +121,14 @@ class CacheReader {
  public:
   CacheReader(const char* data, std::size_t size) : p_(data), end_(data + size) {}
 
-  void Int32(int& value) { value = static_cast<int>(static_cast<std::uint32_t>(Little(4))); }
-  void Int64(long long& value) { value = static_cast<long long>(Little(8)); }
+  void Int32(int& value) { value = static_cast<int>(static_cast<std::uint32_t>(Little<4>())); }
+  void Int64(long long& value) { value = static_cast<long long>(Little<8>()); }
   void Bool(bool& value) { value = Take(1) && p_[-1] == '1'; }
   void Text(std::string& text) {
     int length = 0;
     Int32(length);
     if (length < 0 || !Take(static_cast<std::size_t>(length))) return Fail(), text.clear();
+    if (length == 0) return text.clear();  // most texts of a field are empty
     text.assign(p_ - length, static_cast<std::size_t>(length));
   }
   void Bytes(std::vector<unsigned char>& bytes) {
@@ -158,12 +161,24 @@ class CacheReader {
     p_ += n;
     return true;
   }
-  std::uint64_t Little(int count) {
-    if (!Take(static_cast<std::size_t>(count))) return 0;
-    const unsigned char* b = reinterpret_cast<const unsigned char*>(p_ - count);
-    std::uint64_t value = 0;
-    for (int i = count - 1; i >= 0; --i) value = (value << 8) | b[i];
-    return value;
+  // Written out byte by byte, which compilers turn into one load of the
+  // word on little-endian machines.
+  template <int kCount>
+  std::uint64_t Little() {
+    if (!Take(kCount)) return 0;
+    const unsigned char* b = reinterpret_cast<const unsigned char*>(p_ - kCount);
+    const std::uint32_t low =
+        static_cast<std::uint32_t>(b[0]) | static_cast<std::uint32_t>(b[1]) << 8 |
+        static_cast<std::uint32_t>(b[2]) << 16 | static_cast<std::uint32_t>(b[3]) << 24;
+    if constexpr (kCount == 4) {
+      return low;
+    } else {
+      static_assert(kCount == 8, "cache integers have 4 or 8 bytes");
+      const std::uint32_t high =
+          static_cast<std::uint32_t>(b[4]) | static_cast<std::uint32_t>(b[5]) << 8 |
+          static_cast<std::uint32_t>(b[6]) << 16 | static_cast<std::uint32_t>(b[7]) << 24;
+      return static_cast<std::uint64_t>(high) << 32 | low;
+    }
   }
   void Fail() { ok_ = false; }
 
@@ -173,6 +188,17 @@ class CacheReader {
 };
 
 }  // namespace
+
+// A record the loader filled in place becomes what copying it would give:
+// working texts empty, indexes built.
+class RecordIndexes {
+ public:
+  static void Finish(CQuenzelRecord& record) {
+    record.lastFieldName.clear();
+    record.fieldName.clear();
+    record.RebuildIndexes();
+  }
+};
 
 int LoadCache(CQuenzelFile& catalogue, const std::string& base) {
   if (!CacheSwitchOn()) return -1;
@@ -192,14 +218,32 @@ int LoadCache(CQuenzelFile& catalogue, const std::string& base) {
   if (length != static_cast<int>(size)) return -1;
   std::string path;
   in.Text(path);
-  std::vector<std::pair<std::string, CQuenzelRecord>> loaded;
+  // Records are read straight into the nodes of a map of their own, each
+  // checked and given its indexes while its memory is at hand. A key the
+  // file repeats is read into a scratch record, checked like the others and
+  // dropped, as the first entry of a key stays. Only what the definition
+  // reader could have produced is taken: a length of 2^31 - 1, say, would
+  // have every text getter pad to it.
+  std::map<std::string, CQuenzelRecord> loaded;
+  bool withinLimits = true;
   const int recordCount = in.Count(MinRecordSize());
-  loaded.reserve(static_cast<std::size_t>(recordCount));
-  for (int i = 0; i < recordCount && in.ok(); ++i) {
-    loaded.emplace_back();
-    in.Text(loaded.back().first);
-    RecordMembers(in, loaded.back().second);
+  for (int i = 0; i < recordCount && in.ok() && withinLimits; ++i) {
+    std::string key;
+    in.Text(key);
+    const std::size_t before = loaded.size();
+    const auto it = loaded.emplace_hint(loaded.end(), std::piecewise_construct,
+                                        std::forward_as_tuple(std::move(key)), std::tuple<>());
+    if (loaded.size() != before) {
+      RecordMembers(in, it->second);
+      withinLimits = WithinReaderLimits(it->second);
+      RecordIndexes::Finish(it->second);
+    } else {
+      CQuenzelRecord repeated;
+      RecordMembers(in, repeated);
+      withinLimits = WithinReaderLimits(repeated);
+    }
   }
+  if (!withinLimits) return -1;
   std::vector<std::pair<std::string, std::string>> keys;
   const int keyCount = in.Count(kMinKeySize);
   for (int i = 0; i < keyCount && in.ok(); ++i) {
@@ -208,19 +252,12 @@ int LoadCache(CQuenzelFile& catalogue, const std::string& base) {
     in.Text(keys.back().second);
   }
   if (!in.ok() || !in.AtEnd()) return -1;  // all or nothing
-  // Only what the definition reader could have produced: a length of
-  // 2^31 - 1, say, would have every text getter pad to it.
-  for (const auto& entry : loaded)
-    if (!WithinReaderLimits(entry.second)) return -1;
 
   catalogue.definitionPath = std::move(path);
-  // Moving in gives what a copy gives: indexes rebuilt, working texts empty.
-  // The cache lists both maps in key order, so each entry goes in at the end
-  // unless the catalogue held entries already; an existing key keeps its
-  // entry either way.
-  for (auto& entry : loaded)
-    catalogue.records.emplace_hint(catalogue.records.end(), std::move(entry.first),
-                                   std::move(entry.second));
+  // Merging moves the nodes themselves; a key the catalogue holds already
+  // keeps its entry. The cache lists the number index in key order, so each
+  // entry goes in at the end unless the catalogue held entries already.
+  catalogue.records.merge(loaded);
   for (auto& entry : keys)
     catalogue.recordKeys.emplace_hint(catalogue.recordKeys.end(), std::move(entry.first),
                                       std::move(entry.second));

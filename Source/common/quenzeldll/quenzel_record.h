@@ -213,6 +213,7 @@ class QUENZEL_API CQuenzelRecord {
   template <typename Other>
   void AssignFrom(Other&& other);
 
+  // The definition cache builds the indexes of the records it fills in place.
   friend class quenzel::detail::RecordIndexes;
 
   // The entries of fieldsByNumber whose key is the "%d" text of a number,
