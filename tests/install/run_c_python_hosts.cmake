@@ -16,8 +16,10 @@ if(TOOLCHAIN)
   set(exe .exe)
 endif()
 
+# Runs a command in the examples folder, adding its output to `output`.
 function(run output)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  execute_process(COMMAND ${ARGN} WORKING_DIRECTORY ${EXAMPLES}
+                  RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
   if(NOT status EQUAL 0)
     message(FATAL_ERROR "failed (${status}): ${ARGN}\n${out}\n${err}")
   endif()
@@ -34,17 +36,18 @@ string(REPLACE "\"ZQEXE\"=\"/opt/shop/\"" "\"ZQEXE\"=\"${EXAMPLES}/\"" registry 
 file(WRITE ${WORK_DIR}/shop.reg "${registry}")
 set(ENV{CFGSTORE_FILE} ${WORK_DIR}/shop.reg)
 set(ENV{LOGBOOK_DIR} ${WORK_DIR})
-set(records ${EXAMPLES}/records/item.dat ${EXAMPLES}/records/ingredients.dat
-            ${EXAMPLES}/records/cp1252.dat)
+# Relative paths: the Windows build of the tool would take a leading / for
+# an option.
+set(records records/item.dat records/ingredients.dat records/cp1252.dat)
 
 # The reference: the installed tool, with the item of the C host and of
 # examples/python/items.csv.
 set(expected "")
-run(expected ${emulator} ${prefix}/bin/quenzel${exe} encode ${EXAMPLES}/zqapi/shop.def 12 PLU=4711
+run(expected ${emulator} ${prefix}/bin/quenzel${exe} encode zqapi/shop.def 12 PLU=4711
     EAN=4006381333931 "DESCRIPTION=Gouda mild" 5=1299 PB=1 TARE=25 GROUP=77 FONT=B CLASS=A
     PICTURE=GIF89a)
 list(TRANSFORM records PREPEND "-i;" OUTPUT_VARIABLE inputs)
-run(expected ${emulator} ${prefix}/bin/quenzel${exe} decode ${EXAMPLES}/zqapi/shop.def ${inputs})
+run(expected ${emulator} ${prefix}/bin/quenzel${exe} decode zqapi/shop.def ${inputs})
 
 set(actual "")
 if(HOST STREQUAL "c")
