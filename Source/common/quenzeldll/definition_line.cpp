@@ -334,7 +334,8 @@ bool WithinReaderLimits(const CQuenzelRecord& record) {
              &record.keyF2Name, &record.keyF3Name}))
     return false;
   for (const CQuenzelField& f : record.fields) {
-    if (f.m_Type == kTypeNone || *FieldTypeName(f.m_Type) == '\0' || f.m_FieldNumber < 1 ||
+    // Every code of the type table has a class; others have none.
+    if (ClassOf(f.m_Type) == TypeClass::kOther || f.m_FieldNumber < 1 ||
         f.m_FieldNumber > kMaxFieldNumber || f.m_PseudoNumber < -1 || f.m_PseudoNumber == 0 ||
         f.m_PseudoNumber > kMaxFieldNumber || f.m_Length < 1 || f.m_Length > kMaxLength ||
         f.m_ValidChars.size() > static_cast<std::size_t>(kMaxLinePiece) ||
