@@ -48,30 +48,24 @@ constexpr TypeEntry kTypeTable[] = {
     {"PERCENTAGE", kTypePercentage, kNumber},
 };
 
-constexpr int kCodeCount = kTypeValue + 1;
-
 // The class of every code, indexed by code, derived from the table; names
 // that share a code must agree on its class.
-constexpr std::array<TypeClass, kCodeCount> BuildClasses() {
-  std::array<TypeClass, kCodeCount> classes{};
+constexpr std::array<TypeClass, kTypeCodeCount> BuildClasses() {
+  std::array<TypeClass, kTypeCodeCount> classes{};
   for (const TypeEntry& entry : kTypeTable) classes[entry.code] = entry.typeClass;
   return classes;
 }
-constexpr std::array<TypeClass, kCodeCount> kClasses = BuildClasses();
 
 constexpr bool ClassesAgree() {
   for (const TypeEntry& entry : kTypeTable)
-    if (kClasses[entry.code] != entry.typeClass) return false;
+    if (BuildClasses()[entry.code] != entry.typeClass) return false;
   return true;
 }
 static_assert(ClassesAgree(), "type names that share a code must share its class");
 
 }  // namespace
 
-TypeClass ClassOf(int code) {
-  return code >= 0 && code < kCodeCount ? kClasses[static_cast<std::size_t>(code)]
-                                        : TypeClass::kOther;
-}
+constexpr std::array<TypeClass, kTypeCodeCount> kTypeClasses = BuildClasses();
 
 std::vector<std::string> TypeNames() {
   std::vector<std::string> names;

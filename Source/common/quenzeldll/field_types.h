@@ -4,6 +4,8 @@
 #ifndef QUENZEL_FIELD_TYPES_H_
 #define QUENZEL_FIELD_TYPES_H_
 
+#include <array>
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -16,7 +18,16 @@ namespace detail {
 // which the accessors treat as text where they must choose.
 enum class TypeClass : unsigned char { kOther, kNumeric, kText, kSingleCharacter };
 
-TypeClass ClassOf(int code);
+// The class of every type code, indexed by code (built from the type table
+// in field_types.cpp). The accessors ask for a field's class on every value,
+// so the lookup is inline.
+constexpr int kTypeCodeCount = kTypeValue + 1;
+extern const std::array<TypeClass, kTypeCodeCount> kTypeClasses;
+
+inline TypeClass ClassOf(int code) {
+  return code >= 0 && code < kTypeCodeCount ? kTypeClasses[static_cast<std::size_t>(code)]
+                                            : TypeClass::kOther;
+}
 
 // Every type name the definition file accepts, aliases included, in the
 // table's order.
