@@ -229,6 +229,17 @@ class QUENZEL_API CQuenzelField {
   bool IsUOM() const { return m_Type == kTypeUom; }                  ///< a UOM field
   bool IsPriceBase() const { return m_Type == kTypePriceBase; }      ///< a PRICEBASE field
 
+ private:
+  friend class quenzel::detail::FieldRules;
+
+  // m_ValueList as the checks read it, made when a check first needs it
+  // and shared (read-only) between copies. Kept with the text it was read
+  // from: a list text that differs is read anew, so a host may assign
+  // m_ValueList at any time. Declared first, so that the members every
+  // value check reads share as few cache lines as they can.
+  mutable std::shared_ptr<const quenzel::detail::ParsedValueList> listRules_;
+
+ public:
   // Weight conversion settings, handed over by the record.
   int m_HostSF;            ///< host scaling factor; default 0
   int m_ScaleMS;           ///< scale measurement system; default 0
@@ -277,15 +288,6 @@ class QUENZEL_API CQuenzelField {
   std::string m_CodePage;    ///< converter name of the definition's code page, e.g. "cp-1252"
   std::string m_Name;        ///< the field's name
   std::vector<unsigned char> m_ValidChars;  ///< allowed characters of a single-character field
-
- private:
-  friend class quenzel::detail::FieldRules;
-
-  // m_ValueList as the checks read it, made when a check first needs it
-  // and shared (read-only) between copies. Kept with the text it was read
-  // from: a list text that differs is read anew, so a host may assign
-  // m_ValueList at any time.
-  mutable std::shared_ptr<const quenzel::detail::ParsedValueList> listRules_;
 };
 
 /// Writes the field as one element of a data record: number, blank, byte

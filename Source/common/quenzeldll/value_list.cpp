@@ -111,10 +111,8 @@ bool MatchesCharacter(const ParsedValueList& list, unsigned char c) {
   return false;
 }
 
-const ParsedValueList& FieldRules::ValueList(const CQuenzelField& field) {
-  const std::shared_ptr<const ParsedValueList>& cached = field.listRules_;
-  if (cached == nullptr || cached->source != field.m_ValueList)
-    field.listRules_ = ParseValueList(field.m_ValueList);
+const ParsedValueList& FieldRules::ReadAgain(const CQuenzelField& field) {
+  field.listRules_ = ParseValueList(field.m_ValueList);
   return *field.listRules_;
 }
 

@@ -50,7 +50,22 @@ class FieldRules {
   // The parsed form of `field`'s m_ValueList, read again whenever the text
   // differs from the one it was read from (a host may assign a new list).
   // Valid until the field's list is next looked at or the field changes.
-  static const ParsedValueList& ValueList(const CQuenzelField& field);
+  static const ParsedValueList& ValueList(const CQuenzelField& field) {
+    const ParsedValueList* cached = field.listRules_.get();
+    if (cached != nullptr && SameText(cached->source, field.m_ValueList)) return *cached;
+    return ReadAgain(field);
+  }
+
+ private:
+  static const ParsedValueList& ReadAgain(const CQuenzelField& field);
+  // Lists are short: a byte loop, without a library call, for most.
+  static bool SameText(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    if (a.size() > 16) return a == b;
+    for (std::size_t i = 0; i < a.size(); ++i)
+      if (a[i] != b[i]) return false;
+    return true;
+  }
 };
 
 }  // namespace detail
