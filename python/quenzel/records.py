@@ -14,7 +14,8 @@ import io
 import os
 import re
 import warnings
-from typing import (BinaryIO, Dict, Iterator, List, Mapping, NamedTuple, Optional, Tuple, Union)
+from typing import (BinaryIO, Dict, Iterator, List, Mapping, NamedTuple, Optional, Tuple, TypeVar,
+                    Union)
 
 from . import _native
 from ._native import lib
@@ -27,6 +28,39 @@ Value = Union[int, float, str, bytes]
 _SEPARATORS = b" \t\r\n"
 _RECORD_NUMBER = re.compile(rb"[0-9]+")
 _KEY_ROOT = "SOFTWARE\\TORVANHOLME\\"
+
+_Self = TypeVar("_Self", bound="_Owned")
+
+
+class _Owned:
+    """An object of the library that this Python object frees: close(),
+    the with-block protocol, and the check that it is still open."""
+
+    _handle: Optional[int]
+    _what = "object"  # for the message when it is used after close()
+
+    def _free(self, handle: int) -> None:
+        raise NotImplementedError
+
+    def close(self) -> None:
+        if getattr(self, "_handle", None):
+            self._free(self._handle)
+            self._handle = None
+
+    def __del__(self) -> None:
+        self.close()
+
+    def __enter__(self: _Self) -> _Self:
+        return self
+
+    def __exit__(self, *exc: object) -> None:
+        self.close()
+
+    def _live(self) -> int:
+        if not self._handle:
+            raise InterfaceError(_native.INVALID_ARGUMENT, "Invalid Argument",
+                                 f"the {self._what} is closed")
+        return self._handle
 
 
 class Measurement(enum.IntEnum):
@@ -84,7 +118,7 @@ def clear_settings() -> None:
     lib.quenzel_clear_settings()
 
 
-class Catalogue:
+class Catalogue(_Owned):
     """The record definitions of one definition file (CQuenzelFile).
 
     `file_name` is found as the library finds it: in the zqapi directory
@@ -115,25 +149,11 @@ class Catalogue:
             raise LoadError(os.fsdecode(path) or os.fspath(file_name), stop.kind, stop.line,
                             stop.token, stop.record_number, stop.field_number)
 
-    def close(self) -> None:
+    _what = "catalogue"
+
+    def _free(self, handle: int) -> None:
         """Frees the catalogue; records copied from it stay usable."""
-        if getattr(self, "_handle", None):
-            lib.quenzel_catalogue_free(self._handle)
-            self._handle = None
-
-    __del__ = close
-
-    def __enter__(self) -> "Catalogue":
-        return self
-
-    def __exit__(self, *exc: object) -> None:
-        self.close()
-
-    def _live(self) -> int:
-        if not self._handle:
-            raise InterfaceError(_native.INVALID_ARGUMENT, "Invalid Argument",
-                                 "the catalogue is closed")
-        return self._handle
+        lib.quenzel_catalogue_free(handle)
 
     @property
     def definition_path(self) -> str:
@@ -219,7 +239,7 @@ class Catalogue:
         raise DecodeError("no data record", len(data))
 
 
-class Record:
+class Record(_Owned):
     """A working copy of a record (CQuenzelRecord), owned by the caller.
 
     Fields are reached by number or name: `record["PLU"] = 4711` sets a
@@ -251,24 +271,10 @@ class Record:
     def copy(self) -> "Record":
         return Record._copy_of(self._live())
 
-    def close(self) -> None:
-        if getattr(self, "_handle", None):
-            lib.quenzel_record_free(self._handle)
-            self._handle = None
+    _what = "record"
 
-    __del__ = close
-
-    def __enter__(self) -> "Record":
-        return self
-
-    def __exit__(self, *exc: object) -> None:
-        self.close()
-
-    def _live(self) -> int:
-        if not self._handle:
-            raise InterfaceError(_native.INVALID_ARGUMENT, "Invalid Argument",
-                                 "the record is closed")
-        return self._handle
+    def _free(self, handle: int) -> None:
+        lib.quenzel_record_free(handle)
 
     @property
     def number(self) -> int:
