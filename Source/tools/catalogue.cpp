@@ -16,6 +16,7 @@
 #include "code_page.h"
 #include "definition_reader.h"
 #include "definition_walk.h"
+#include "host_services.h"
 #include "logbook.h"
 #include "platform.h"
 #include "registry_keys.h"
@@ -25,6 +26,8 @@ namespace quenzel_tool {
 namespace {
 
 namespace fs = std::filesystem;
+using quenzel::detail::kAuditSource;
+using quenzel::detail::kEventCatalogue;
 using quenzel::settings::FullKey;
 
 constexpr const char* kDefaultCodePage = "1252";
@@ -174,7 +177,7 @@ bool Catalogue::Load(const CommonOptions& common) {
   const bool audit = !common.logName.empty();
   if (!ReadText(common.file)) {
     if (audit)
-      logbook_log_msg(common.logName.c_str(), "quenzel", 996, 0, 10, 0,
+      logbook_log_msg(common.logName.c_str(), kAuditSource, kEventCatalogue, 0, 10, 0,
                       ("Quenzel.dll failed to open " + name_).c_str(), "%z",
                       "CQuenzelFile::Read()");
     return false;
@@ -184,8 +187,8 @@ bool Catalogue::Load(const CommonOptions& common) {
   if (!text_.empty() && (text_[0] == '\xFF' || text_[0] == '\xFE')) {
     std::cerr << name_ << ": the file is UTF-16 text; save it as 8-bit text in its code page\n";
     if (audit)
-      logbook_log_msg(common.logName.c_str(), "quenzel", 996, 0, 10, 0, "File is unicode",
-                      name_.c_str(), "%z", "CQuenzelFile::Read()");
+      logbook_log_msg(common.logName.c_str(), kAuditSource, kEventCatalogue, 0, 10, 0,
+                      "File is unicode", name_.c_str(), "%z", "CQuenzelFile::Read()");
     return false;
   }
   std::istringstream in(text_);
