@@ -10,10 +10,18 @@
 # header-only libraries) is searched by find_package and friends, and nothing
 # of the build machine's own /usr is.
 #
-# Runtime: programs and DLLs link libgcc and libstdc++ statically. They still
-# need libwinpthread-1.dll (posix thread model); ship it from the folder
-# `i686-w64-mingw32-gcc-posix -print-file-name=libwinpthread-1.dll` names,
-# together with ICU's icuuc<N>.dll and icudt<N>.dll from <deps>/icu-<N>-i686/bin.
+# Runtime: programs and DLLs link the GCC runtime as DLLs (libgcc_s_dw2-1.dll
+# on i686, libgcc_s_seh-1.dll on x86_64, libstdc++-6.dll, libwinpthread-1.dll),
+# so that every module of a process shares one copy of it. On i686 an
+# exception unwinds through the DWARF-2 tables that libgcc registers per copy:
+# with a static copy in quenzel.dll and another in the host, a throw cannot
+# cross from one module into the other and ends the process. x86_64 unwinds
+# through the system's tables and would survive static copies; it follows the
+# same rule so that one deployment (the same runtime DLLs beside the
+# library's) serves both, and so that the 64-bit tests, which run on every
+# machine, exercise it. `cmake --install` copies the runtime DLLs into bin/,
+# together with ICU's icuuc<N>.dll and icudt<N>.dll from <deps>/icu-<N>-<arch>/bin.
+# (ICU keeps its own static runtime: its C interface throws nothing across.)
 
 set(CMAKE_SYSTEM_NAME Windows)
 # cmake/mingw-x86_64.cmake reads this file for the 64-bit build.
@@ -58,11 +66,12 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# The runtime libraries link statically, and DLLs do not export them again:
-# a program linking two such DLLs would see each runtime symbol twice.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++ -Wl,--exclude-libs,ALL")
-set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static-libgcc -static-libstdc++ -Wl,--exclude-libs,ALL")
+# The runtime links as DLLs (see above). The few helpers that still come
+# from static archives (libgcc.a's arithmetic) are not exported again by our
+# DLLs: a program linking two of them would see each such symbol twice.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-shared-libgcc")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-shared-libgcc -Wl,--exclude-libs,ALL")
+set(CMAKE_MODULE_LINKER_FLAGS_INIT "-shared-libgcc -Wl,--exclude-libs,ALL")
 
 # Test programs run under Wine through cmake/wine-run.sh, in a Wine prefix
 # inside the build tree, finding the dependencies' DLLs and the MinGW
@@ -73,15 +82,28 @@ foreach(_prefix IN LISTS _quenzel_dep_prefixes)
     list(APPEND _quenzel_wine_args --path "${_prefix}/bin")
   endif()
 endforeach()
-foreach(_runtime_dll libwinpthread-1.dll libstdc++-6.dll)
+if(QUENZEL_MINGW_ARCH STREQUAL "x86_64")
+  set(QUENZEL_RUNTIME_DLL_NAMES libgcc_s_seh-1.dll libstdc++-6.dll libwinpthread-1.dll)
+else()
+  set(QUENZEL_RUNTIME_DLL_NAMES libgcc_s_dw2-1.dll libstdc++-6.dll libwinpthread-1.dll)
+endif()
+# QUENZEL_RUNTIME_DLLS: the runtime DLLs' full paths, which the install copies.
+set(QUENZEL_RUNTIME_DLLS "")
+set(_runtime_dirs "")
+foreach(_runtime_dll IN LISTS QUENZEL_RUNTIME_DLL_NAMES)
   execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${_runtime_dll}
                   OUTPUT_VARIABLE _runtime_path OUTPUT_STRIP_TRAILING_WHITESPACE
                   ERROR_QUIET RESULT_VARIABLE _runtime_result)
   if(_runtime_result EQUAL 0 AND IS_ABSOLUTE "${_runtime_path}" AND EXISTS "${_runtime_path}")
+    get_filename_component(_runtime_path "${_runtime_path}" REALPATH)
+    list(APPEND QUENZEL_RUNTIME_DLLS "${_runtime_path}")
     get_filename_component(_runtime_dir "${_runtime_path}" DIRECTORY)
-    get_filename_component(_runtime_dir "${_runtime_dir}" REALPATH)
-    list(APPEND _quenzel_wine_args --path "${_runtime_dir}")
+    list(APPEND _runtime_dirs "${_runtime_dir}")
   endif()
+endforeach()
+list(REMOVE_DUPLICATES _runtime_dirs)
+foreach(_runtime_dir IN LISTS _runtime_dirs)
+  list(APPEND _quenzel_wine_args --path "${_runtime_dir}")
 endforeach()
 set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_CURRENT_LIST_DIR}/wine-run.sh" ${_quenzel_wine_args} --)
 # GoogleTest programs list their tests when CTest runs, not right after they

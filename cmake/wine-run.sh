@@ -12,11 +12,16 @@
 # programs find the project's own libraries wherever the build put them.
 #
 #   wine-run.sh --build-tree <dir> --init   only creates the prefix.
+#
+# --no-build-dlls leaves the build tree's folders out of WINEPATH: a program
+# run so finds only the --path folders, as a program of an installed tree
+# finds only that tree's bin/.
 set -euo pipefail
 
 build_tree=""
 wine_arch=win32
 init_only=0
+build_dlls=1
 dll_dirs=()
 while [ $# -gt 0 ]; do
   case "$1" in
@@ -24,6 +29,7 @@ while [ $# -gt 0 ]; do
     --arch) wine_arch="$2"; shift 2 ;;
     --path) dll_dirs+=("$2"); shift 2 ;;
     --init) init_only=1; shift ;;
+    --no-build-dlls) build_dlls=0; shift ;;
     --) shift; break ;;
     *) break ;;
   esac
@@ -72,9 +78,11 @@ if [ ! -f "$WINEPREFIX/.initialised" ]; then
 fi
 [ "$init_only" -eq 0 ] || exit 0
 
-while IFS= read -r dir; do
-  dll_dirs+=("$dir")
-done < <(find "$build_tree" -path "$WINEPREFIX" -prune -o -name '*.dll' -printf '%h\n' | sort -u)
+if [ "$build_dlls" -eq 1 ]; then
+  while IFS= read -r dir; do
+    dll_dirs+=("$dir")
+  done < <(find "$build_tree" -path "$WINEPREFIX" -prune -o -name '*.dll' -printf '%h\n' | sort -u)
+fi
 
 winepath=""
 for dir in "${dll_dirs[@]}"; do

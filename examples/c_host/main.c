@@ -25,9 +25,9 @@ static const char* const kItem[][2] = {{"PLU", "4711"},
                                        {"PICTURE", "R0lGODlh"}};
 
 /* Text out of the library: a buffer grown until the text fits. The caller
- * frees it. */
-static char* Text(size_t (*get)(const QuenzelField*, int, char*, size_t), const QuenzelField* f,
-                  int which) {
+ * frees it. A pointer to a library function carries its calling convention:
+ * QuenzelFieldTextGetter is declared with QUENZEL_C_CALL. */
+static char* Text(QuenzelFieldTextGetter get, const QuenzelField* f, int which) {
   size_t size = get(f, which, NULL, 0);
   char* text = malloc(size);
   if (text != NULL) get(f, which, text, size);

@@ -8,9 +8,11 @@
 #   -DEXAMPLES=<examples> -DWORK_DIR=<scratch directory>
 #   [-DPYTHON=<interpreter> -DPYTHON_DIR=<package folder below the prefix>]
 #   [-DTOOLCHAIN=<toolchain file> -DEMULATOR=a|b]  a cross build, run under Wine
+include(${CMAKE_CURRENT_LIST_DIR}/installed_tree.cmake)
 file(REMOVE_RECURSE ${WORK_DIR})
 set(prefix ${WORK_DIR}/prefix)
 string(REPLACE "|" ";" emulator "${EMULATOR}")
+quenzel_installed_emulator(emulator "${emulator}" ${prefix})
 set(exe "")
 if(TOOLCHAIN)
   set(exe .exe)
@@ -51,12 +53,8 @@ run(expected ${emulator} ${prefix}/bin/quenzel${exe} decode zqapi/shop.def ${inp
 
 set(actual "")
 if(HOST STREQUAL "c")
-  set(toolchain_option)
-  if(TOOLCHAIN)
-    set(toolchain_option -DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN} -DQUENZEL_FIND_ROOTS=${prefix})
-  endif()
-  run(ignored ${CMAKE_COMMAND} -S ${SOURCE} -B ${WORK_DIR}/build ${toolchain_option}
-      -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_BUILD_TYPE=Release)
+  quenzel_host_configure_options(host_options "${TOOLCHAIN}" ${prefix} ${WORK_DIR})
+  run(ignored ${CMAKE_COMMAND} -S ${SOURCE} -B ${WORK_DIR}/build ${host_options})
   run(ignored ${CMAKE_COMMAND} --build ${WORK_DIR}/build)
   run(actual ${emulator} ${WORK_DIR}/build/c_host${exe} shop.def ${records})
 else()

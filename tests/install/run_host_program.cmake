@@ -17,18 +17,18 @@ function(run)
   set(last_output "${out}" PARENT_SCOPE)
 endfunction()
 
+include(${CMAKE_CURRENT_LIST_DIR}/installed_tree.cmake)
 run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
-set(toolchain_option)
-if(TOOLCHAIN)  # a cross build: the host program is built the same way
-  set(toolchain_option -DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN} -DQUENZEL_FIND_ROOTS=${prefix})
-endif()
 string(REPLACE "|" ";" emulator "${EMULATOR}")
+quenzel_installed_emulator(emulator "${emulator}" ${prefix})
 set(program ${WORK_DIR}/build/host_program)
 if(TOOLCHAIN)
   string(APPEND program .exe)
 endif()
-run(${CMAKE_COMMAND} -S ${SOURCE} -B ${WORK_DIR}/build ${toolchain_option}
-    -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_BUILD_TYPE=Release)
+# A cross build: the host program is built the same way, against the
+# installed tree alone.
+quenzel_host_configure_options(host_options "${TOOLCHAIN}" ${prefix} ${WORK_DIR})
+run(${CMAKE_COMMAND} -S ${SOURCE} -B ${WORK_DIR}/build ${host_options})
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/build)
 
 # The operator's registry export, with ZQEXE pointing at the examples.

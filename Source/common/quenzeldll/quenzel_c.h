@@ -334,6 +334,32 @@ enum QuenzelFieldFlag {
 /* The field's flags, 0 for a NULL field. */
 QUENZEL_API unsigned QUENZEL_C_CALL quenzel_field_flags(const QuenzelField* field);
 
+/* ---- Function pointer types ----
+ *
+ * A host that passes a library function around (a table of getters, a
+ * helper that grows a buffer) forms a pointer to it; the pointer must carry
+ * QUENZEL_C_CALL, or on 32-bit Windows caller and callee both pop the
+ * arguments. These types carry it for the shapes that several functions
+ * share, for example:
+ *
+ *   QuenzelFieldTextGetter get = quenzel_field_text_attribute;
+ *   size_t size = get(field, QUENZEL_FIELD_NAME, NULL, 0); */
+
+/* quenzel_result_name, quenzel_type_name, quenzel_action_name. */
+typedef size_t(QUENZEL_C_CALL* QuenzelCodeNameGetter)(int code, char* buffer, size_t capacity);
+/* quenzel_field_text_attribute. */
+typedef size_t(QUENZEL_C_CALL* QuenzelFieldTextGetter)(const QuenzelField* field, int which,
+                                                       char* buffer, size_t capacity);
+/* quenzel_field_int_attribute. */
+typedef int(QUENZEL_C_CALL* QuenzelFieldNumberGetter)(const QuenzelField* field, int which,
+                                                      long long* value);
+/* quenzel_field_get_text, quenzel_field_get_text_utf8. */
+typedef int(QUENZEL_C_CALL* QuenzelFieldValueGetter)(QuenzelField* field, char* buffer,
+                                                     size_t capacity, size_t* needed);
+/* quenzel_field_set_text, quenzel_field_set_text_utf8. */
+typedef int(QUENZEL_C_CALL* QuenzelFieldValueSetter)(QuenzelField* field, const char* text,
+                                                     size_t length, int private_override);
+
 #ifdef __cplusplus
 }
 #endif
