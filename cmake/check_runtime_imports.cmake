@@ -9,6 +9,7 @@
 #   OBJDUMP  the cross objdump
 #   RUNTIME  the runtime DLLs every C++ module must import
 #   MODULES  the built C++ modules
+cmake_minimum_required(VERSION 3.20)
 if(NOT LIST OR NOT EXISTS "${LIST}")
   message(FATAL_ERROR "check_runtime_imports: -DLIST=<build tree>/runtime-imports.cmake is missing "
                       "(configure and build a Windows preset first)")
