@@ -18,6 +18,16 @@ function(run)
 endfunction()
 
 run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
+# The include folder holds the public headers (the library's, and those of
+# the registry and audit-log libraries it links publicly) and nothing else;
+# the host program includes <quenzel.h> from it.
+file(GLOB installed_headers RELATIVE ${prefix}/include/quenzel ${prefix}/include/quenzel/*)
+list(SORT installed_headers)
+set(public_headers cfgstore.h logbook.h quenzel.h quenzel_c.h quenzel_diagnostics.h
+                   quenzel_error.h quenzel_export.h quenzel_field.h quenzel_file.h quenzel_record.h)
+if(NOT installed_headers STREQUAL public_headers)
+  message(FATAL_ERROR "installed headers: ${installed_headers}; expected: ${public_headers}")
+endif()
 set(toolchain_option)
 if(TOOLCHAIN)  # a cross build: the host program is built the same way
   set(toolchain_option -DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN} -DQUENZEL_FIND_ROOTS=${prefix})
