@@ -62,6 +62,18 @@ static QuenzelCatalogue* LoadExample(void) {
   CHECK(quenzel_catalogue_initialise(catalogue, "shop.def", "", NULL, "") == 1);
   CHECK(quenzel_catalogue_record_count(catalogue) == 18);
   CHECK(quenzel_catalogue_record_at(catalogue, 18) == NULL);
+  { /* by index, in the catalogue's key order: names, or numbers when unnamed */
+    char previous[64] = "";
+    size_t i;
+    for (i = 0; i < 18; ++i) {
+      const QuenzelRecord* record = quenzel_catalogue_record_at(catalogue, i);
+      char key[64];
+      if (quenzel_record_name(record, key, sizeof key) == 1)
+        sprintf(key, "%d", quenzel_record_number(record));
+      CHECK(strcmp(previous, key) < 0);
+      strcpy(previous, key);
+    }
+  }
   return catalogue;
 }
 
