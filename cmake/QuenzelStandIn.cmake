@@ -1,9 +1,10 @@
-# quenzel_stand_in(<name>)
-# A platform stand-in: the shared library <name> from <name>.cpp, its header
+# quenzel_stand_in(<name> [<more sources>...])
+# A platform stand-in: the shared library <name> from <name>.cpp (and the
+# internal sources given after the name), its header
 # <name>.h installed beside the library's, versioned like the project and
 # exported with the library's targets.
 function(quenzel_stand_in name)
-  add_library(${name} SHARED ${name}.cpp)
+  add_library(${name} SHARED ${name}.cpp ${ARGN})
   string(TOUPPER ${name} upper)
   target_compile_definitions(${name} PRIVATE ${upper}_BUILDING)
   target_include_directories(${name} PUBLIC

@@ -54,19 +54,21 @@ class Encoder {
 };
 
 bool Encoder::Encode(const EncodeRequest& request, const std::string& where) {
-  const std::string recordSpec = request.record.empty() ? options_.record : request.record;
-  if (recordSpec.empty()) {
+  // The record key given on the command line or in the JSON line: a
+  // number or a name.
+  const std::string recordKey = request.record.empty() ? options_.record : request.record;
+  if (recordKey.empty()) {
     std::cerr << "quenzel: " << where << "no record given (a \"record\" member, or RECORD)\n";
     return false;
   }
-  const CQuenzelRecord* definition = catalogue_.Find(recordSpec);
+  const CQuenzelRecord* definition = catalogue_.Find(recordKey);
   if (definition == nullptr) {
-    std::cerr << "quenzel: " << where << catalogue_.name() << " has no record " << recordSpec
-              << DidYouMean(recordSpec, catalogue_.RecordNames()) << "\n";
+    std::cerr << "quenzel: " << where << catalogue_.name() << " has no record " << recordKey
+              << DidYouMean(recordKey, catalogue_.RecordNames()) << "\n";
     return false;
   }
   if (!request.recordName.empty() && request.recordName != definition->name) {
-    std::cerr << "quenzel: " << where << "record " << recordSpec << " is " << definition->name
+    std::cerr << "quenzel: " << where << "record " << recordKey << " is " << definition->name
               << ", not " << request.recordName << "\n";
     return false;
   }

@@ -4,8 +4,6 @@
 
 namespace quenzel_tool {
 
-namespace {}  // namespace
-
 std::string Quoted(const std::string& value) {
   std::string text = "\"";
   for (char c : value) {
@@ -20,8 +18,6 @@ std::string Quoted(const std::string& value) {
   }
   return text + "\"";
 }
-
-namespace {}  // namespace
 
 std::string FieldLabel(const CQuenzelField& field) {
   return "field " + std::to_string(field.m_FieldNumber) +

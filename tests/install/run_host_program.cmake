@@ -19,6 +19,16 @@ endfunction()
 
 include(${CMAKE_CURRENT_LIST_DIR}/installed_tree.cmake)
 run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
+# The include folder holds the public headers (the library's, and those of
+# the registry and audit-log libraries it links publicly) and nothing else;
+# the host program includes <quenzel.h> from it.
+file(GLOB installed_headers RELATIVE ${prefix}/include/quenzel ${prefix}/include/quenzel/*)
+list(SORT installed_headers)
+set(public_headers cfgstore.h logbook.h quenzel.h quenzel_c.h quenzel_diagnostics.h
+                   quenzel_error.h quenzel_export.h quenzel_field.h quenzel_file.h quenzel_record.h)
+if(NOT installed_headers STREQUAL public_headers)
+  message(FATAL_ERROR "installed headers: ${installed_headers}; expected: ${public_headers}")
+endif()
 string(REPLACE "|" ";" emulator "${EMULATOR}")
 quenzel_installed_emulator(emulator "${emulator}" ${prefix})
 set(program ${WORK_DIR}/build/host_program)

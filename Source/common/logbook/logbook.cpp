@@ -70,8 +70,8 @@ bool IsTypeFormat(const char* text) {
   for (size_t i = 0; i < length; i += 2) {
     const bool last = i + 2 == length;
     const char letter = text[i + 1];
-    const bool letter_ok = last ? letter == 'z' : (letter == 's' || letter == 'd');
-    if (text[i] != '%' || !letter_ok) return false;
+    const bool letterOk = last ? letter == 'z' : (letter == 's' || letter == 'd');
+    if (text[i] != '%' || !letterOk) return false;
   }
   return true;
 }
@@ -128,11 +128,11 @@ std::string UtcTimestamp() {
   return std::string(date, length) + fraction;
 }
 
-std::string FormatEntry(const char* source, int event_number, const char* message, va_list* args) {
+std::string FormatEntry(const char* source, int eventNumber, const char* message, va_list* args) {
   std::string line = UtcTimestamp();
   AppendField(&line, source);
   line.push_back('\t');
-  line.append(std::to_string(event_number));
+  line.append(std::to_string(eventNumber));
   AppendField(&line, message);
   AppendArguments(&line, args);
   return line;
@@ -140,8 +140,8 @@ std::string FormatEntry(const char* source, int event_number, const char* messag
 
 // The log's file name inside the log directory. '/' becomes '_', and "." and
 // ".." become "_" and "__", so that no log name leads outside the directory.
-std::string LogFileName(const char* log_name) {
-  std::string name(log_name);
+std::string LogFileName(const char* logName) {
+  std::string name(logName);
   if (name == "." || name == "..") {
     name.assign(name.size(), '_');
   } else {
@@ -159,8 +159,8 @@ std::string LogFileName(const char* log_name) {
 // Appends `line` with one WriteFile() to a handle opened for appending only,
 // so that lines of concurrent writers never interleave. After an entry that
 // was cut short (a full disk), the next one starts on a line of its own.
-int AppendToFile(const char* dir, const char* log_name, std::string& line) {
-  const std::string path = std::string(dir) + '\\' + LogFileName(log_name);
+int AppendToFile(const char* dir, const char* logName, std::string& line) {
+  const std::string path = std::string(dir) + '\\' + LogFileName(logName);
   const HANDLE file = CreateFileA(path.c_str(), FILE_APPEND_DATA | FILE_READ_DATA,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                   OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -182,10 +182,10 @@ int AppendToFile(const char* dir, const char* log_name, std::string& line) {
   return complete && closed ? 0 : -1;
 }
 
-// The event log: source `source`, event id `event_number`, and the entry's
+// The event log: source `source`, event id `eventNumber`, and the entry's
 // texts (message, values, operation) as its strings. The log name has no
 // place there; Windows files the entry by its source.
-int SendToSystemLog(const char* /*log_name*/, const char* source, int event_number,
+int SendToSystemLog(const char* /*logName*/, const char* source, int eventNumber,
                     const std::string& line) {
   std::vector<std::string> fields;
   for (size_t start = 0, tab;; start = tab + 1) {
@@ -198,7 +198,7 @@ int SendToSystemLog(const char* /*log_name*/, const char* source, int event_numb
   const HANDLE log = RegisterEventSourceA(nullptr, source != nullptr ? source : "quenzel");
   if (log == nullptr) return -1;
   const BOOL reported =
-      ReportEventA(log, EVENTLOG_INFORMATION_TYPE, 0, static_cast<DWORD>(event_number), nullptr,
+      ReportEventA(log, EVENTLOG_INFORMATION_TYPE, 0, static_cast<DWORD>(eventNumber), nullptr,
                    static_cast<WORD>(strings.size()), 0, strings.data(), nullptr);
   DeregisterEventSource(log);
   return reported ? 0 : -1;
@@ -218,8 +218,8 @@ bool EndsInsideLine(int fd) {
 // Appends `line` with one write() to an O_APPEND descriptor, so that lines
 // from concurrent writers (threads or processes) never interleave. After an
 // entry that was cut short, the next one starts on a line of its own.
-int AppendToFile(const char* dir, const char* log_name, std::string& line) {
-  const std::string path = std::string(dir) + '/' + LogFileName(log_name);
+int AppendToFile(const char* dir, const char* logName, std::string& line) {
+  const std::string path = std::string(dir) + '/' + LogFileName(logName);
   int fd;
   do {
     fd = open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0644);  // read: the last byte
@@ -242,10 +242,10 @@ std::mutex& SyslogMutex() {
   return mutex;
 }
 
-int SendToSystemLog(const char* log_name, const char* /*source*/, int /*event_number*/,
+int SendToSystemLog(const char* logName, const char* /*source*/, int /*eventNumber*/,
                     const std::string& line) {
   std::lock_guard<std::mutex> lock(SyslogMutex());
-  openlog(log_name, LOG_PID, LOG_USER);
+  openlog(logName, LOG_PID, LOG_USER);
   syslog(LOG_USER | LOG_INFO, "%s", line.c_str());
   closelog();
   return 0;
@@ -253,13 +253,13 @@ int SendToSystemLog(const char* log_name, const char* /*source*/, int /*event_nu
 
 #endif
 
-int WriteEntry(const char* log_name, const char* source, int event_number, const char* message,
+int WriteEntry(const char* logName, const char* source, int eventNumber, const char* message,
                va_list* args) {
-  std::string line = FormatEntry(source, event_number, message, args);
+  std::string line = FormatEntry(source, eventNumber, message, args);
   const char* dir = getenv(kDirVariable);
-  if (dir == nullptr || *dir == '\0') return SendToSystemLog(log_name, source, event_number, line);
+  if (dir == nullptr || *dir == '\0') return SendToSystemLog(logName, source, eventNumber, line);
   line.push_back('\n');
-  return AppendToFile(dir, log_name, line);
+  return AppendToFile(dir, logName, line);
 }
 
 }  // namespace

@@ -16,17 +16,16 @@ constexpr int kHighResolutionFactor = -4;
 
 }  // namespace
 
-int ReadSystemSetting(const char* valueName, bool knowsAvoir) {
-  const std::string text = registry.read(HKEY_LOCAL_MACHINE, settings::kKeyDriver,
-                                         settings::kSystemSection, valueName, "", 0);
+int ReadSystemSetting(const settings::Setting& setting, bool knowsAvoir) {
+  const std::string text =
+      registry.read(HKEY_LOCAL_MACHINE, setting.key, setting.section, setting.value, "", 0);
   if (EqualsIgnoreCase(text, "decimal")) return kDecimalPounds;
   if (knowsAvoir && EqualsIgnoreCase(text, "avoir")) return kAvoirdupois;
   return kKilograms;
 }
 
-int ReadScalingSetting(const char* valueName) {
-  return readRegInt(HKEY_LOCAL_MACHINE, settings::kKeyDriver, settings::kSystemSection, valueName,
-                    "-3");
+int ReadScalingSetting(const settings::Setting& setting) {
+  return readRegInt(HKEY_LOCAL_MACHINE, setting.key, setting.section, setting.value, "-3");
 }
 
 void HandOver(const CQuenzelRecord& r, CQuenzelField& field, HandOverSite site) {

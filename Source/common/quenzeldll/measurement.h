@@ -6,14 +6,15 @@
 #define QUENZEL_MEASUREMENT_H_
 
 #include "quenzel_record.h"
+#include "registry_keys.h"
 
 namespace quenzel {
 namespace detail {
 
 // The scale's system named by a registry value ("decimal" 2, "avoir" 3 where
 // `knowsAvoir`, anything else 1) and a scaling factor (default -3).
-int ReadSystemSetting(const char* valueName, bool knowsAvoir);
-int ReadScalingSetting(const char* valueName);
+int ReadSystemSetting(const settings::Setting& setting, bool knowsAvoir);
+int ReadScalingSetting(const settings::Setting& setting);
 
 // Where the record hands its settings to a field: reading a data record,
 // writing one, or the record's own single-character lookup.

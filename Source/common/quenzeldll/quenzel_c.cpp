@@ -13,8 +13,10 @@
 #include <sstream>
 #include <streambuf>
 #include <string>
+#include <vector>
 
 #include "cfgstore.h"
+#include "data_record.h"
 #include "quenzel.h"
 
 #ifndef QUENZEL_C_LIBRARY_VERSION
@@ -24,10 +26,28 @@
 namespace {
 
 // The handles are the C++ objects themselves.
-CQuenzelFile* Cast(QuenzelCatalogue* handle) { return reinterpret_cast<CQuenzelFile*>(handle); }
-const CQuenzelFile* Cast(const QuenzelCatalogue* handle) {
-  return reinterpret_cast<const CQuenzelFile*>(handle);
+// A catalogue handle is the catalogue with its records in key order, so
+// that quenzel_catalogue_record_at answers in constant time. The order is
+// taken again after every quenzel_catalogue_initialise, the one call that
+// adds records.
+struct CatalogueHandle {
+  CQuenzelFile file;
+  std::vector<const CQuenzelRecord*> order;
+
+  void TakeOrder() {
+    order.clear();
+    order.reserve(file.records.size());
+    for (const auto& entry : file.records) order.push_back(&entry.second);
+  }
+};
+CatalogueHandle* Unwrap(QuenzelCatalogue* handle) {
+  return reinterpret_cast<CatalogueHandle*>(handle);
 }
+const CatalogueHandle* Unwrap(const QuenzelCatalogue* handle) {
+  return reinterpret_cast<const CatalogueHandle*>(handle);
+}
+CQuenzelFile* Cast(QuenzelCatalogue* handle) { return &Unwrap(handle)->file; }
+const CQuenzelFile* Cast(const QuenzelCatalogue* handle) { return &Unwrap(handle)->file; }
 CQuenzelRecord* Cast(QuenzelRecord* handle) { return reinterpret_cast<CQuenzelRecord*>(handle); }
 const CQuenzelRecord* Cast(const QuenzelRecord* handle) {
   return reinterpret_cast<const CQuenzelRecord*>(handle);
@@ -136,64 +156,116 @@ class MemoryBuffer : public std::streambuf {
     setg(begin, begin, begin + size);
   }
   size_t consumed() const { return static_cast<size_t>(gptr() - eback()); }
+
+ protected:
+  // Tells the position (tellg), from which the reader's diagnosis counts.
+  pos_type seekoff(off_type off, std::ios::seekdir dir, std::ios::openmode which) override {
+    if (off != 0 || dir != std::ios::cur || (which & std::ios::in) == 0) return pos_type(-1);
+    return pos_type(static_cast<off_type>(consumed()));
+  }
 };
 
 // Names of this layer's codes, from QUENZEL_INVALID_ARGUMENT down.
 constexpr const char* kLayerResultNames[] = {"Invalid Argument", "Buffer Too Small",
                                              "Out Of Memory", "Internal Error"};
 
+// The selector tables: each entry names the enumerator that selects it, and
+// the static_asserts below check that every entry stands at its
+// enumerator's value and that the last enumerator has its entry.
+template <typename Table>
+constexpr bool InSelectorOrder(const Table& table) {
+  for (size_t i = 0; i < std::size(table); ++i)
+    if (static_cast<size_t>(table[i].which) != i) return false;
+  return true;
+}
+
 using MeasurementReader = int (*)(const CQuenzelRecord&);
-constexpr MeasurementReader kMeasurements[] = {
-    [](const CQuenzelRecord& r) { return r.GetSourceBaseWeightUnits(); },
-    [](const CQuenzelRecord& r) { return r.GetSourceTotalsBaseWeightUnits(); },
-    [](const CQuenzelRecord& r) { return r.GetNetWeightBaseWeightUnits(); },
-    [](const CQuenzelRecord& r) { return r.GetPriceUnits(); },
-    [](const CQuenzelRecord& r) { return r.GetSourceScalingFactor(); },
-    [](const CQuenzelRecord& r) { return r.GetSourceTotalsScalingFactor(); },
-    [](const CQuenzelRecord& r) { return r.GetNetWeightScalingFactor(); },
-    [](const CQuenzelRecord& r) { return Code(r.GetBackwardCompatibleMode()); },
-    [](const CQuenzelRecord& r) { return r.destinationBaseWeightUnits; },
-    [](const CQuenzelRecord& r) { return r.destinationScalingFactor; },
-    [](const CQuenzelRecord& r) { return Code(r.conversionOn); },
-    [](const CQuenzelRecord& r) { return Code(r.uomFlag); },
-    [](const CQuenzelRecord& r) { return Code(r.priceBaseFlag); },
-    [](const CQuenzelRecord& r) { return Code(r.rangeWarning); },
+struct Measurement {
+  QuenzelMeasurement which;
+  MeasurementReader read;
 };
+constexpr Measurement kMeasurements[] = {
+    {QUENZEL_SOURCE_BASE_WEIGHT_UNITS,
+     [](const CQuenzelRecord& r) { return r.GetSourceBaseWeightUnits(); }},
+    {QUENZEL_SOURCE_TOTALS_BASE_WEIGHT_UNITS,
+     [](const CQuenzelRecord& r) { return r.GetSourceTotalsBaseWeightUnits(); }},
+    {QUENZEL_NET_WEIGHT_BASE_WEIGHT_UNITS,
+     [](const CQuenzelRecord& r) { return r.GetNetWeightBaseWeightUnits(); }},
+    {QUENZEL_PRICE_UNITS, [](const CQuenzelRecord& r) { return r.GetPriceUnits(); }},
+    {QUENZEL_SOURCE_SCALING_FACTOR,
+     [](const CQuenzelRecord& r) { return r.GetSourceScalingFactor(); }},
+    {QUENZEL_SOURCE_TOTALS_SCALING_FACTOR,
+     [](const CQuenzelRecord& r) { return r.GetSourceTotalsScalingFactor(); }},
+    {QUENZEL_NET_WEIGHT_SCALING_FACTOR,
+     [](const CQuenzelRecord& r) { return r.GetNetWeightScalingFactor(); }},
+    {QUENZEL_BACKWARD_COMPATIBLE_MODE,
+     [](const CQuenzelRecord& r) { return Code(r.GetBackwardCompatibleMode()); }},
+    {QUENZEL_DESTINATION_BASE_WEIGHT_UNITS,
+     [](const CQuenzelRecord& r) { return r.destinationBaseWeightUnits; }},
+    {QUENZEL_DESTINATION_SCALING_FACTOR,
+     [](const CQuenzelRecord& r) { return r.destinationScalingFactor; }},
+    {QUENZEL_CONVERSION_ON, [](const CQuenzelRecord& r) { return Code(r.conversionOn); }},
+    {QUENZEL_UOM_FLAG, [](const CQuenzelRecord& r) { return Code(r.uomFlag); }},
+    {QUENZEL_PRICE_BASE_FLAG, [](const CQuenzelRecord& r) { return Code(r.priceBaseFlag); }},
+    {QUENZEL_RANGE_WARNING_FLAG, [](const CQuenzelRecord& r) { return Code(r.rangeWarning); }},
+};
+static_assert(InSelectorOrder(kMeasurements) &&
+                  std::size(kMeasurements) == QUENZEL_RANGE_WARNING_FLAG + 1,
+              "kMeasurements follows enum QuenzelMeasurement");
 
 using NumberAttribute = long long (*)(const CQuenzelField&);
-constexpr NumberAttribute kNumberAttributes[] = {
-    [](const CQuenzelField& f) -> long long { return f.m_FieldNumber; },
-    [](const CQuenzelField& f) -> long long { return f.m_Type; },
-    [](const CQuenzelField& f) -> long long { return f.m_Length; },
-    [](const CQuenzelField& f) -> long long { return f.m_Min; },
-    [](const CQuenzelField& f) -> long long { return f.m_Max; },
-    [](const CQuenzelField& f) -> long long { return f.m_Default; },
-    [](const CQuenzelField& f) -> long long { return f.m_PseudoNumber; },
-    [](const CQuenzelField& f) -> long long { return f.m_SplitCnt1; },
-    [](const CQuenzelField& f) -> long long { return f.m_SplitCnt2; },
-    [](const CQuenzelField& f) -> long long { return f.m_RecordNumber; },
-    [](const CQuenzelField& f) -> long long { return f.m_HostMS; },
-    [](const CQuenzelField& f) -> long long { return f.m_HostSF; },
-    [](const CQuenzelField& f) -> long long { return f.m_ScaleMS; },
-    [](const CQuenzelField& f) -> long long { return f.m_ScaleSF; },
+struct NumberSelector {
+  QuenzelFieldNumber which;
+  NumberAttribute read;
 };
+constexpr NumberSelector kNumberAttributes[] = {
+    {QUENZEL_FIELD_NUMBER, [](const CQuenzelField& f) -> long long { return f.m_FieldNumber; }},
+    {QUENZEL_FIELD_TYPE, [](const CQuenzelField& f) -> long long { return f.m_Type; }},
+    {QUENZEL_FIELD_LENGTH, [](const CQuenzelField& f) -> long long { return f.m_Length; }},
+    {QUENZEL_FIELD_MIN, [](const CQuenzelField& f) -> long long { return f.m_Min; }},
+    {QUENZEL_FIELD_MAX, [](const CQuenzelField& f) -> long long { return f.m_Max; }},
+    {QUENZEL_FIELD_DEFAULT, [](const CQuenzelField& f) -> long long { return f.m_Default; }},
+    {QUENZEL_FIELD_PSEUDO_NUMBER,
+     [](const CQuenzelField& f) -> long long { return f.m_PseudoNumber; }},
+    {QUENZEL_FIELD_SPLIT_COUNT_1,
+     [](const CQuenzelField& f) -> long long { return f.m_SplitCnt1; }},
+    {QUENZEL_FIELD_SPLIT_COUNT_2,
+     [](const CQuenzelField& f) -> long long { return f.m_SplitCnt2; }},
+    {QUENZEL_FIELD_RECORD_NUMBER,
+     [](const CQuenzelField& f) -> long long { return f.m_RecordNumber; }},
+    {QUENZEL_FIELD_HOST_MS, [](const CQuenzelField& f) -> long long { return f.m_HostMS; }},
+    {QUENZEL_FIELD_HOST_SF, [](const CQuenzelField& f) -> long long { return f.m_HostSF; }},
+    {QUENZEL_FIELD_SCALE_MS, [](const CQuenzelField& f) -> long long { return f.m_ScaleMS; }},
+    {QUENZEL_FIELD_SCALE_SF, [](const CQuenzelField& f) -> long long { return f.m_ScaleSF; }},
+};
+static_assert(InSelectorOrder(kNumberAttributes) &&
+                  std::size(kNumberAttributes) == QUENZEL_FIELD_SCALE_SF + 1,
+              "kNumberAttributes follows enum QuenzelFieldNumber");
 
 using TextAttribute = std::string (*)(const CQuenzelField&);
-constexpr TextAttribute kTextAttributes[] = {
-    [](const CQuenzelField& f) { return f.m_Name; },
-    [](const CQuenzelField& f) { return f.m_Value; },
-    [](const CQuenzelField& f) { return f.m_Rejected; },
-    [](const CQuenzelField& f) { return f.m_ValueList; },
-    [](const CQuenzelField& f) {
-      return std::string(f.m_ValidChars.begin(), f.m_ValidChars.end());
-    },
-    [](const CQuenzelField& f) { return f.m_InitValue; },
-    [](const CQuenzelField& f) { return f.m_Comment; },
-    [](const CQuenzelField& f) { return f.m_Key; },
-    [](const CQuenzelField& f) { return f.m_KeyPos; },
-    [](const CQuenzelField& f) { return f.m_CodePage; },
-    [](const CQuenzelField& f) { return f.m_RecordName; },
+struct TextSelector {
+  QuenzelFieldText which;
+  TextAttribute read;
 };
+constexpr TextSelector kTextAttributes[] = {
+    {QUENZEL_FIELD_NAME, [](const CQuenzelField& f) { return f.m_Name; }},
+    {QUENZEL_FIELD_VALUE, [](const CQuenzelField& f) { return f.m_Value; }},
+    {QUENZEL_FIELD_REJECTED, [](const CQuenzelField& f) { return f.m_Rejected; }},
+    {QUENZEL_FIELD_VALUE_LIST, [](const CQuenzelField& f) { return f.m_ValueList; }},
+    {QUENZEL_FIELD_VALID_CHARS,
+     [](const CQuenzelField& f) {
+       return std::string(f.m_ValidChars.begin(), f.m_ValidChars.end());
+     }},
+    {QUENZEL_FIELD_INIT_VALUE, [](const CQuenzelField& f) { return f.m_InitValue; }},
+    {QUENZEL_FIELD_COMMENT, [](const CQuenzelField& f) { return f.m_Comment; }},
+    {QUENZEL_FIELD_KEY, [](const CQuenzelField& f) { return f.m_Key; }},
+    {QUENZEL_FIELD_KEY_POSITION, [](const CQuenzelField& f) { return f.m_KeyPos; }},
+    {QUENZEL_FIELD_CODE_PAGE, [](const CQuenzelField& f) { return f.m_CodePage; }},
+    {QUENZEL_FIELD_RECORD_NAME, [](const CQuenzelField& f) { return f.m_RecordName; }},
+};
+static_assert(InSelectorOrder(kTextAttributes) &&
+                  std::size(kTextAttributes) == QUENZEL_FIELD_RECORD_NAME + 1,
+              "kTextAttributes follows enum QuenzelFieldText");
 
 // Whether `which` selects an entry of `table`.
 template <typename Entry, size_t N>
@@ -260,17 +332,22 @@ size_t QUENZEL_C_CALL quenzel_last_read_error(QuenzelReadStop* stop, char* path,
 // ---- Catalogues ----
 
 QuenzelCatalogue* QUENZEL_C_CALL quenzel_catalogue_create() {
-  return reinterpret_cast<QuenzelCatalogue*>(new (std::nothrow) CQuenzelFile());
+  return reinterpret_cast<QuenzelCatalogue*>(new (std::nothrow) CatalogueHandle());
 }
 
-void QUENZEL_C_CALL quenzel_catalogue_free(QuenzelCatalogue* catalogue) { delete Cast(catalogue); }
+void QUENZEL_C_CALL quenzel_catalogue_free(QuenzelCatalogue* catalogue) {
+  delete Unwrap(catalogue);
+}
 
 int QUENZEL_C_CALL quenzel_catalogue_initialise(QuenzelCatalogue* catalogue, const char* file_name,
                                                 const char* log_name, char* reserved,
                                                 const char* required_version) {
   return Call(catalogue, [&] {
-    return Code(Cast(catalogue)->Initialise(Text(file_name), Text(log_name), reserved,
-                                            Text(required_version)));
+    CatalogueHandle& handle = *Unwrap(catalogue);
+    const bool loaded =
+        handle.file.Initialise(Text(file_name), Text(log_name), reserved, Text(required_version));
+    handle.TakeOrder();  // a failed load keeps the blocks read before the failure
+    return Code(loaded);
   });
 }
 
@@ -294,8 +371,13 @@ size_t QUENZEL_C_CALL quenzel_catalogue_record_count(const QuenzelCatalogue* cat
 
 const QuenzelRecord* QUENZEL_C_CALL quenzel_catalogue_record_at(const QuenzelCatalogue* catalogue,
                                                                 size_t index) {
-  if (catalogue == nullptr || index >= Cast(catalogue)->records.size()) return nullptr;
-  auto entry = Cast(catalogue)->records.begin();
+  if (catalogue == nullptr) return nullptr;
+  const CatalogueHandle& handle = *Unwrap(catalogue);
+  const auto& records = handle.file.records;
+  if (index >= records.size()) return nullptr;
+  if (handle.order.size() == records.size()) return Handle(handle.order[index]);
+  // The order could not be taken (out of memory): a walk answers.
+  auto entry = records.begin();
   std::advance(entry, static_cast<std::ptrdiff_t>(index));
   return Handle(&entry->second);
 }
@@ -423,7 +505,7 @@ int QUENZEL_C_CALL quenzel_record_get_uom_field_value(QuenzelRecord* record) {
 int QUENZEL_C_CALL quenzel_record_measurement(const QuenzelRecord* record, int which, int* value) {
   if (value == nullptr || !Selects(kMeasurements, which)) return QUENZEL_INVALID_ARGUMENT;
   return Call(record, [&] {
-    *value = kMeasurements[which](*Cast(record));
+    *value = kMeasurements[which].read(*Cast(record));
     return QUENZEL_NONE;
   });
 }
@@ -445,6 +527,36 @@ int QUENZEL_C_CALL quenzel_record_read(QuenzelRecord* record, const char* data, 
     std::istream in(&buffer);
     in >> *Cast(record);
     if (consumed != nullptr) *consumed = buffer.consumed();
+    return Code(!in.fail());
+  });
+}
+
+// QuenzelRecordStop's fault numbers are the diagnosis's faults in order.
+static_assert(static_cast<int>(quenzel::detail::DataRecordFault::kNone) == 0 &&
+                  static_cast<int>(quenzel::detail::DataRecordFault::kValueRefused) == 8,
+              "the fault numbers of quenzel_c.h");
+
+int QUENZEL_C_CALL quenzel_record_read_stop(QuenzelRecord* record, const char* data, size_t size,
+                                            QuenzelRecordStop* stop) {
+  if ((data == nullptr && size > 0) || stop == nullptr) return QUENZEL_INVALID_ARGUMENT;
+  return Call(record, [&] {
+    MemoryBuffer buffer(data, size);
+    std::istream in(&buffer);
+    quenzel::detail::DataRecordDiagnosis why;
+    quenzel::detail::ReadRecord(in, *Cast(record), &why);
+    *stop = QuenzelRecordStop();
+    stop->fault = static_cast<int>(why.fault);
+    stop->field_number = why.fieldNumber;
+    stop->result = Code(why.result);
+    stop->element_offset = static_cast<size_t>(std::max<std::streamoff>(why.elementOffset, 0));
+    stop->consumed = buffer.consumed();
+    stop->next = stop->consumed;
+    if (in.fail()) {
+      MemoryBuffer again(data, size);
+      std::istream frame(&again);
+      quenzel::detail::SkipRecord(frame);
+      stop->next = again.consumed();
+    }
     return Code(!in.fail());
   });
 }
@@ -560,7 +672,7 @@ int QUENZEL_C_CALL quenzel_field_int_attribute(const QuenzelField* field, int wh
                                                long long* value) {
   if (value == nullptr || !Selects(kNumberAttributes, which)) return QUENZEL_INVALID_ARGUMENT;
   return Call(field, [&] {
-    *value = kNumberAttributes[which](*Cast(field));
+    *value = kNumberAttributes[which].read(*Cast(field));
     return QUENZEL_NONE;
   });
 }
@@ -569,7 +681,7 @@ size_t QUENZEL_C_CALL quenzel_field_text_attribute(const QuenzelField* field, in
                                                    char* buffer, size_t capacity) {
   if (field == nullptr || !Selects(kTextAttributes, which)) return 0;
   return GuardValue<size_t>(
-      0, [&] { return CopyOut(kTextAttributes[which](*Cast(field)), buffer, capacity); });
+      0, [&] { return CopyOut(kTextAttributes[which].read(*Cast(field)), buffer, capacity); });
 }
 
 unsigned QUENZEL_C_CALL quenzel_field_flags(const QuenzelField* field) {

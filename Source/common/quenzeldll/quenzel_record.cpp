@@ -14,6 +14,7 @@
 #include "measurement.h"
 
 namespace detail = quenzel::detail;
+namespace settings = quenzel::settings;
 
 namespace {
 
@@ -182,28 +183,28 @@ CQuenzelField* CQuenzelRecord::GetFieldByIdx(unsigned int index) {
 bool CQuenzelRecord::Read(std::istream& in) { return detail::ReadRecordBlock(*this, in); }
 
 int CQuenzelRecord::GetSourceBaseWeightUnits() const {
-  return detail::ReadSystemSetting("WeightMeasurementSystem", false);
+  return detail::ReadSystemSetting(settings::kWeightMeasurementSystem, false);
 }
 int CQuenzelRecord::GetSourceTotalsBaseWeightUnits() const {
-  return detail::ReadSystemSetting("TotalsWeightMeasurementSystem", false);
+  return detail::ReadSystemSetting(settings::kTotalsWeightMeasurementSystem, false);
 }
 int CQuenzelRecord::GetNetWeightBaseWeightUnits() const {
-  return detail::ReadSystemSetting("NetWeightMeasurementSystem", true);
+  return detail::ReadSystemSetting(settings::kNetWeightMeasurementSystem, true);
 }
 int CQuenzelRecord::GetPriceUnits() const {
-  return detail::ReadSystemSetting("PriceMeasurementSystem", false);
+  return detail::ReadSystemSetting(settings::kPriceMeasurementSystem, false);
 }
 int CQuenzelRecord::GetSourceScalingFactor() const {
-  return detail::ReadScalingSetting("WeightScalingSystem");
+  return detail::ReadScalingSetting(settings::kWeightScalingSystem);
 }
 int CQuenzelRecord::GetSourceTotalsScalingFactor() const {
-  return detail::ReadScalingSetting("TotalsWeightScalingSystem");
+  return detail::ReadScalingSetting(settings::kTotalsWeightScalingSystem);
 }
 int CQuenzelRecord::GetNetWeightScalingFactor() const {
-  return detail::ReadScalingSetting("NetWeightScalingSystem");
+  return detail::ReadScalingSetting(settings::kNetWeightScalingSystem);
 }
 bool CQuenzelRecord::GetBackwardCompatibleMode() const {
-  return detail::ReadSwitch(quenzel::settings::kFixedWeightUnits, "");
+  return detail::ReadSwitch(settings::kFixedWeightUnits, "");
 }
 
 void CQuenzelRecord::WeightConversionOn(bool on) { conversionOn = on; }

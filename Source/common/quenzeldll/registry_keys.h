@@ -26,9 +26,22 @@ constexpr Setting kZqexe = {kKeyRoot, "Environment", "ZQEXE"};
 constexpr Setting kCodepage = {kKeyRoot, "ENVIRONMENT", "Codepage"};
 constexpr Setting kCacheFiles = {kKeyRoot, "Environment", "CacheFiles"};
 constexpr Setting kDefaultDataMode = {kKeyDriver, "QUENZEL", "DEFAULTDATAMODE"};
-constexpr Setting kFixedWeightUnits = {kKeyDriver, "system", "FixedWeightUnits"};
 // The measurement settings of the scale share the driver's "system" section.
 constexpr const char* kSystemSection = "system";
+constexpr Setting kFixedWeightUnits = {kKeyDriver, kSystemSection, "FixedWeightUnits"};
+// The scale's measurement systems ("decimal", "avoir", else kilograms) ...
+constexpr Setting kWeightMeasurementSystem = {kKeyDriver, kSystemSection,
+                                              "WeightMeasurementSystem"};
+constexpr Setting kTotalsWeightMeasurementSystem = {kKeyDriver, kSystemSection,
+                                                    "TotalsWeightMeasurementSystem"};
+constexpr Setting kNetWeightMeasurementSystem = {kKeyDriver, kSystemSection,
+                                                 "NetWeightMeasurementSystem"};
+constexpr Setting kPriceMeasurementSystem = {kKeyDriver, kSystemSection, "PriceMeasurementSystem"};
+// ... and its scaling factors.
+constexpr Setting kWeightScalingSystem = {kKeyDriver, kSystemSection, "WeightScalingSystem"};
+constexpr Setting kTotalsWeightScalingSystem = {kKeyDriver, kSystemSection,
+                                                "TotalsWeightScalingSystem"};
+constexpr Setting kNetWeightScalingSystem = {kKeyDriver, kSystemSection, "NetWeightScalingSystem"};
 
 // The full key path of a setting: its key, a backslash and its section.
 inline std::string FullKey(const Setting& setting) {

@@ -37,7 +37,7 @@ constexpr uint32_t kResourceDirectoryIndex = 2;
 // directories follow it.
 struct OptionalHeaderKind {
   uint16_t magic;
-  size_t rva_count_offset;
+  size_t rvaCountOffset;
 };
 constexpr OptionalHeaderKind kOptionalHeaderKinds[] = {{0x10B, 92}, {0x20B, 108}};  // PE32, PE32+
 
@@ -66,7 +66,7 @@ uint32_t Le32(const uint8_t* p) { return Le16(p) | static_cast<uint32_t>(Le16(p 
 // A regular file read only through checked positional reads.
 class File {
  public:
-  explicit File(const char* file_name);
+  explicit File(const char* fileName);
   ~File() {
     if (fd_ >= 0) close(fd_);
   }
@@ -82,8 +82,8 @@ class File {
   uint64_t size_ = 0;
 };
 
-File::File(const char* file_name) {
-  std::string path(file_name);
+File::File(const char* fileName) {
+  std::string path(fileName);
   std::replace(path.begin(), path.end(), '\\', '/');
   // O_NONBLOCK keeps the open of a FIFO from hanging; regular files ignore it.
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -112,9 +112,9 @@ bool File::Read(uint64_t offset, size_t length, void* out) const {
 }
 
 struct Section {
-  uint32_t virtual_address;
+  uint32_t virtualAddress;
   uint32_t span;  // bytes of the section that are both mapped and in the file
-  uint32_t raw_pointer;
+  uint32_t rawPointer;
 };
 
 struct ResourceEntry {
@@ -135,56 +135,56 @@ class PeImage {
   bool ReadRva(uint64_t rva, size_t length, void* out) const;
 
  private:
-  bool FindResourceDirectory(const std::vector<uint8_t>& optional_header);
-  bool LoadSections(uint64_t table_offset, size_t count);
+  bool FindResourceDirectory(const std::vector<uint8_t>& optionalHeader);
+  bool LoadSections(uint64_t tableOffset, size_t count);
   bool ReadResource(uint64_t offset, size_t length, void* out) const;
   bool ReadDirectory(uint32_t offset, std::vector<ResourceEntry>* entries,
-                     size_t* named_count) const;
+                     size_t* namedCount) const;
 
   const File& file_;
   std::vector<Section> sections_;
-  uint32_t resource_rva_ = 0;
-  uint32_t resource_size_ = 0;
+  uint32_t resourceRva_ = 0;
+  uint32_t resourceSize_ = 0;
 };
 
 bool PeImage::Load() {
   uint8_t dos[kDosHeaderSize];
   if (!file_.Read(0, sizeof dos, dos) || dos[0] != 'M' || dos[1] != 'Z') return false;
-  const uint64_t pe_offset = Le32(dos + kNewHeaderPointer);
+  const uint64_t peOffset = Le32(dos + kNewHeaderPointer);
   uint8_t pe[kPeHeaderSize];
-  if (!file_.Read(pe_offset, sizeof pe, pe) || Le32(pe) != kPeSignature) return false;
-  std::vector<uint8_t> optional_header(Le16(pe + kOptionalSizeOffset));
-  const uint64_t optional_offset = pe_offset + kPeHeaderSize;
-  return file_.Read(optional_offset, optional_header.size(), optional_header.data()) &&
-         FindResourceDirectory(optional_header) &&
-         LoadSections(optional_offset + optional_header.size(), Le16(pe + kSectionCountOffset));
+  if (!file_.Read(peOffset, sizeof pe, pe) || Le32(pe) != kPeSignature) return false;
+  std::vector<uint8_t> optionalHeader(Le16(pe + kOptionalSizeOffset));
+  const uint64_t optionalOffset = peOffset + kPeHeaderSize;
+  return file_.Read(optionalOffset, optionalHeader.size(), optionalHeader.data()) &&
+         FindResourceDirectory(optionalHeader) &&
+         LoadSections(optionalOffset + optionalHeader.size(), Le16(pe + kSectionCountOffset));
 }
 
-bool PeImage::FindResourceDirectory(const std::vector<uint8_t>& optional_header) {
-  if (optional_header.size() < 2) return false;
-  const uint16_t magic = Le16(optional_header.data());
+bool PeImage::FindResourceDirectory(const std::vector<uint8_t>& optionalHeader) {
+  if (optionalHeader.size() < 2) return false;
+  const uint16_t magic = Le16(optionalHeader.data());
   const auto* kind =
       std::find_if(std::begin(kOptionalHeaderKinds), std::end(kOptionalHeaderKinds),
                    [magic](const OptionalHeaderKind& k) { return k.magic == magic; });
   if (kind == std::end(kOptionalHeaderKinds)) return false;
-  const size_t entry_offset =
-      kind->rva_count_offset + 4 + kResourceDirectoryIndex * kDataDirectorySize;
-  if (optional_header.size() < entry_offset + kDataDirectorySize) return false;
-  if (Le32(&optional_header[kind->rva_count_offset]) <= kResourceDirectoryIndex) return false;
-  resource_rva_ = Le32(&optional_header[entry_offset]);
-  resource_size_ = Le32(&optional_header[entry_offset + 4]);
-  return resource_rva_ != 0 && resource_size_ != 0;
+  const size_t entryOffset =
+      kind->rvaCountOffset + 4 + kResourceDirectoryIndex * kDataDirectorySize;
+  if (optionalHeader.size() < entryOffset + kDataDirectorySize) return false;
+  if (Le32(&optionalHeader[kind->rvaCountOffset]) <= kResourceDirectoryIndex) return false;
+  resourceRva_ = Le32(&optionalHeader[entryOffset]);
+  resourceSize_ = Le32(&optionalHeader[entryOffset + 4]);
+  return resourceRva_ != 0 && resourceSize_ != 0;
 }
 
-bool PeImage::LoadSections(uint64_t table_offset, size_t count) {
+bool PeImage::LoadSections(uint64_t tableOffset, size_t count) {
   std::vector<uint8_t> table(count * kSectionHeaderSize);
-  if (!file_.Read(table_offset, table.size(), table.data())) return false;
+  if (!file_.Read(tableOffset, table.size(), table.data())) return false;
   for (size_t i = 0; i < count; ++i) {
     const uint8_t* header = &table[i * kSectionHeaderSize];
-    const uint32_t virtual_size = Le32(header + 8);
-    const uint32_t raw_size = Le32(header + 16);
+    const uint32_t virtualSize = Le32(header + 8);
+    const uint32_t rawSize = Le32(header + 16);
     // Bytes past VirtualSize are not mapped; a zero VirtualSize means "raw size".
-    const uint32_t span = virtual_size == 0 ? raw_size : std::min(virtual_size, raw_size);
+    const uint32_t span = virtualSize == 0 ? rawSize : std::min(virtualSize, rawSize);
     sections_.push_back({Le32(header + 12), span, Le32(header + 20)});
   }
   return !sections_.empty();
@@ -192,29 +192,29 @@ bool PeImage::LoadSections(uint64_t table_offset, size_t count) {
 
 bool PeImage::ReadRva(uint64_t rva, size_t length, void* out) const {
   for (const Section& section : sections_) {
-    if (rva < section.virtual_address || rva - section.virtual_address >= section.span) continue;
-    const uint64_t delta = rva - section.virtual_address;
+    if (rva < section.virtualAddress || rva - section.virtualAddress >= section.span) continue;
+    const uint64_t delta = rva - section.virtualAddress;
     if (length > section.span - delta) return false;
-    return file_.Read(section.raw_pointer + delta, length, out);
+    return file_.Read(section.rawPointer + delta, length, out);
   }
   return false;
 }
 
 // Reads `length` bytes at `offset` inside the resource directory's extent.
 bool PeImage::ReadResource(uint64_t offset, size_t length, void* out) const {
-  if (offset > resource_size_ || length > resource_size_ - offset) return false;
-  return ReadRva(resource_rva_ + offset, length, out);
+  if (offset > resourceSize_ || length > resourceSize_ - offset) return false;
+  return ReadRva(resourceRva_ + offset, length, out);
 }
 
-// Reads the entries of the directory at `offset`: `named_count` named ones,
+// Reads the entries of the directory at `offset`: `namedCount` named ones,
 // then the numbered ones. Their count is bounded by the directory's extent.
 bool PeImage::ReadDirectory(uint32_t offset, std::vector<ResourceEntry>* entries,
-                            size_t* named_count) const {
+                            size_t* namedCount) const {
   uint8_t header[kResourceDirHeaderSize];
   if (!ReadResource(offset, sizeof header, header)) return false;
-  *named_count = Le16(header + 12);
-  const size_t count = *named_count + Le16(header + 14);
-  if (count * kResourceEntrySize > resource_size_) return false;  // cannot fit: corrupt
+  *namedCount = Le16(header + 12);
+  const size_t count = *namedCount + Le16(header + 14);
+  if (count * kResourceEntrySize > resourceSize_) return false;  // cannot fit: corrupt
   std::vector<uint8_t> raw(count * kResourceEntrySize);
   if (!ReadResource(uint64_t{offset} + sizeof header, raw.size(), raw.data())) return false;
   entries->clear();
@@ -231,23 +231,22 @@ bool PeImage::FindVersionData(uint32_t* rva, uint32_t* size) const {
   uint32_t offset = 0;
   std::vector<ResourceEntry> entries;
   for (int level = 0; level < kTreeDepth; ++level) {
-    size_t named_count;
-    if (!ReadDirectory(offset, &entries, &named_count)) return false;
+    size_t namedCount;
+    if (!ReadDirectory(offset, &entries, &namedCount)) return false;
     auto entry = entries.begin();
     if (level == 0) {
-      entry =
-          std::find_if(entries.begin() + static_cast<std::ptrdiff_t>(named_count), entries.end(),
-                       [](const ResourceEntry& e) { return e.id == kVersionType; });
+      entry = std::find_if(entries.begin() + static_cast<std::ptrdiff_t>(namedCount), entries.end(),
+                           [](const ResourceEntry& e) { return e.id == kVersionType; });
     }
     if (entry == entries.end()) return false;
     const bool is_directory = (entry->target & kSubdirectoryFlag) != 0;
     if (is_directory != (level + 1 < kTreeDepth)) return false;
     offset = entry->target & ~kSubdirectoryFlag;
   }
-  uint8_t data_entry[kResourceDataEntrySize];
-  if (!ReadResource(offset, sizeof data_entry, data_entry)) return false;
-  *rva = Le32(data_entry);
-  *size = Le32(data_entry + 4);
+  uint8_t dataEntry[kResourceDataEntrySize];
+  if (!ReadResource(offset, sizeof dataEntry, dataEntry)) return false;
+  *rva = Le32(dataEntry);
+  *size = Le32(dataEntry + 4);
   return true;
 }
 
@@ -256,8 +255,8 @@ bool PeImage::FindVersionData(uint32_t* rva, uint32_t* size) const {
 bool IsVersionBlock(const uint8_t* block, size_t size) {
   if (size < kMinBlockSize) return false;
   const uint16_t length = Le16(block);
-  const uint16_t value_length = Le16(block + 2);
-  if (length < kMinBlockSize || length > size || value_length < sizeof(VS_FIXEDFILEINFO)) {
+  const uint16_t valueLength = Le16(block + 2);
+  if (length < kMinBlockSize || length > size || valueLength < sizeof(VS_FIXEDFILEINFO)) {
     return false;
   }
   for (size_t i = 0; i < sizeof(kVersionKey); ++i) {
@@ -266,10 +265,10 @@ bool IsVersionBlock(const uint8_t* block, size_t size) {
   return Le32(block + kFixedInfoOffset) == kFixedInfoSignature;
 }
 
-bool ReadVersionBlock(const char* file_name, std::vector<uint8_t>* block) {
-  if (file_name == nullptr) return false;
+bool ReadVersionBlock(const char* fileName, std::vector<uint8_t>* block) {
+  if (fileName == nullptr) return false;
   try {
-    const File file(file_name);
+    const File file(fileName);
     PeImage image(file);
     uint32_t rva;
     uint32_t size;

@@ -1,22 +1,10 @@
-// check and show: what a definition file holds, and where it goes wrong.
-#include "commands.h"
-
-#include <quenzel.h>
+#include "record_tables.h"
 
 #include <cstdio>
-#include <iostream>
-#include <nlohmann/json.hpp>
-
-#include "catalogue.h"
-#include "definition_walk.h"
-#include "output.h"
-#include "suggest.h"
 
 namespace quenzel_tool {
 
 namespace {
-
-using json = nlohmann::ordered_json;
 
 std::vector<std::string> KeyFields(const CQuenzelRecord& record) {
   std::vector<std::string> keys;
@@ -92,6 +80,18 @@ json FieldJson(const CQuenzelField& f) {
               {"comment", Trimmed(f.m_Comment)}};
 }
 
+// printf into a string.
+template <typename... Args>
+std::string Format(const char* format, Args... args) {
+  const int size = std::snprintf(nullptr, 0, format, args...);
+  std::string text(static_cast<std::size_t>(size > 0 ? size : 0) + 1, '\0');
+  (void)std::snprintf(&text[0], text.size(), format, args...);
+  text.pop_back();
+  return text;
+}
+
+}  // namespace
+
 json RecordJson(const CQuenzelRecord& record, bool withFields) {
   json out{{"number", record.recordNumber},
            {"name", record.name},
@@ -107,16 +107,6 @@ json RecordJson(const CQuenzelRecord& record, bool withFields) {
 
 std::string Dump(const json& value) {
   return value.dump(-1, ' ', false, json::error_handler_t::replace);
-}
-
-// printf into a string.
-template <typename... Args>
-std::string Format(const char* format, Args... args) {
-  const int size = std::snprintf(nullptr, 0, format, args...);
-  std::string text(static_cast<std::size_t>(size > 0 ? size : 0) + 1, '\0');
-  (void)std::snprintf(&text[0], text.size(), format, args...);
-  text.pop_back();
-  return text;
 }
 
 std::string RecordTable(const std::vector<const CQuenzelRecord*>& records) {
@@ -150,66 +140,6 @@ std::string FieldTable(const CQuenzelRecord& record) {
         orDash(f.m_KeyPos).c_str(), Joined(Attributes(f)).c_str(), Trimmed(f.m_Comment).c_str());
   }
   return text;
-}
-
-}  // namespace
-
-int Check(const CommonOptions& common, const CheckOptions& options) {
-  if (int status = ApplySettings(common); status != kExitOk) return status;
-  Output out;
-  if (!out.Open(common.output)) return kExitBad;
-  Catalogue catalogue;
-  if (!catalogue.Load(common)) return kExitBad;
-  int status = kExitOk;
-  if (options.strict) {
-    const DefinitionWalk walk(catalogue.text());
-    const std::vector<std::string> warnings = Warnings(walk, catalogue.text(), catalogue.name());
-    for (const std::string& warning : warnings) std::cerr << warning << "\n";
-    if (!warnings.empty()) {
-      std::cerr << catalogue.name() << ": " << warnings.size() << " warning"
-                << (warnings.size() == 1 ? "" : "s") << " (--strict)\n";
-      status = kExitBad;
-    }
-  }
-  const std::vector<const CQuenzelRecord*> records = catalogue.ByNumberOrder();
-  std::string text = catalogue.name() + ": " + std::to_string(records.size()) + " record" +
-                     (records.size() == 1 ? "" : "s") + "\n" + RecordTable(records);
-  text.pop_back();
-  return out.WriteLine(text) && out.Finish() ? status : kExitBad;
-}
-
-int Show(const CommonOptions& common, const ShowOptions& options) {
-  if (int status = ApplySettings(common); status != kExitOk) return status;
-  Output out;
-  if (!out.Open(common.output)) return kExitBad;
-  Catalogue catalogue;
-  if (!catalogue.Load(common)) return kExitBad;
-  std::string text;
-  if (options.record.empty()) {
-    const std::vector<const CQuenzelRecord*> records = catalogue.ByNumberOrder();
-    if (options.json) {
-      json all = json::array();
-      for (const CQuenzelRecord* record : records) all.push_back(RecordJson(*record, true));
-      text = Dump(all);
-    } else {
-      text = RecordTable(records);
-      text.pop_back();
-    }
-  } else {
-    const CQuenzelRecord* record = catalogue.Find(options.record);
-    if (record == nullptr) {
-      std::cerr << "quenzel: " << catalogue.name() << " has no record " << options.record
-                << DidYouMean(options.record, catalogue.RecordNames()) << "\n";
-      return kExitBad;
-    }
-    if (options.json) {
-      text = Dump(RecordJson(*record, true));
-    } else {
-      text = FieldTable(*record);
-      text.pop_back();
-    }
-  }
-  return out.WriteLine(text) && out.Finish() ? kExitOk : kExitBad;
 }
 
 }  // namespace quenzel_tool
