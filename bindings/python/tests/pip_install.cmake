@@ -1,7 +1,7 @@
 # Installs the package with pip, offline and without build isolation (the
-# build machine's setuptools), from a copy of python/ into a scratch folder,
+# build machine's setuptools), from a copy of bindings/python/ into a scratch folder,
 # then imports it there against the library named by QUENZEL_LIBRARY.
-#   -DPYTHON=<interpreter> -DSOURCE=<python/> -DWORK_DIR=<scratch directory>
+#   -DPYTHON=<interpreter> -DSOURCE=<bindings/python/> -DWORK_DIR=<scratch directory>
 file(REMOVE_RECURSE ${WORK_DIR})
 file(COPY ${SOURCE}/pyproject.toml ${SOURCE}/quenzel DESTINATION ${WORK_DIR}/source
      PATTERN __pycache__ EXCLUDE)
