@@ -12,12 +12,14 @@ The package calls the library's C interface through ctypes; see
 docs/python.md for installing it and for the exception model.
 """
 
+from ._capi import Measurement
 from ._native import lib as _lib
 from ._native import text_out as _text_out
+from .catalogue import Catalogue, clear_settings, set_setting
+from .field import Field
 from .errors import (DecodeError, InterfaceError, LoadError, NotFound, QuenzelError,
                      RangeWarning, ValueRejected)
-from .records import (Catalogue, Field, Measurement, Record, RecordInfo, clear_settings,
-                      set_setting)
+from .record import Record, RecordInfo
 
 __version__ = "3.1.204"
 

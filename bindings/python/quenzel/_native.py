@@ -11,89 +11,11 @@ import ctypes
 import ctypes.util
 import os
 import sys
-from typing import Callable, Optional
+from typing import Callable, Optional, TypeVar
 
-INTERFACE_VERSION = 1
-
-# Results of the C interface (quenzel_c.h).
-NONE = 0
-RANGE_WARNING = 2
-NOT_FOUND = 6
-INVALID_ARGUMENT = -2
-BUFFER_TOO_SMALL = -3
-OUT_OF_MEMORY = -4
-
-_handle = ctypes.c_void_p
-_text = ctypes.c_char_p
-_size = ctypes.c_size_t
-_int = ctypes.c_int
-_size_out = ctypes.POINTER(ctypes.c_size_t)
-
-# name: (result type, argument types)
-_PROTOTYPES = {
-    "quenzel_interface_version": (_int, []),
-    "quenzel_library_version": (_size, [_text, _size]),
-    "quenzel_result_name": (_size, [_int, _text, _size]),
-    "quenzel_type_name": (_size, [_int, _text, _size]),
-    "quenzel_action_name": (_size, [_int, _text, _size]),
-    "quenzel_set_setting": (_int, [_text, _text, _text]),
-    "quenzel_clear_settings": (None, []),
-    "quenzel_last_read_error": (_size, [ctypes.c_void_p, _text, _size]),
-    "quenzel_catalogue_create": (_handle, []),
-    "quenzel_catalogue_free": (None, [_handle]),
-    "quenzel_catalogue_initialise": (_int, [_handle, _text, _text, _text, _text]),
-    "quenzel_catalogue_record": (_handle, [_handle, _int]),
-    "quenzel_catalogue_record_by_name": (_handle, [_handle, _text]),
-    "quenzel_catalogue_record_count": (_size, [_handle]),
-    "quenzel_catalogue_record_at": (_handle, [_handle, _size]),
-    "quenzel_catalogue_definition_path": (_size, [_handle, _text, _size]),
-    "quenzel_record_copy": (_handle, [_handle]),
-    "quenzel_record_free": (None, [_handle]),
-    "quenzel_record_number": (_int, [_handle]),
-    "quenzel_record_action": (_int, [_handle]),
-    "quenzel_record_name": (_size, [_handle, _text, _size]),
-    "quenzel_record_key_name": (_size, [_handle, _int, _text, _size]),
-    "quenzel_record_field_count": (_size, [_handle]),
-    "quenzel_record_field_at": (_handle, [_handle, _size]),
-    "quenzel_record_find_field": (_handle, [_handle, _int]),
-    "quenzel_record_find_field_by_name": (_handle, [_handle, _text]),
-    "quenzel_record_create_find_field": (_handle, [_handle, _int]),
-    "quenzel_record_create_find_field_by_name": (_handle, [_handle, _text]),
-    "quenzel_record_check_key_field_supplied": (_int, [_handle]),
-    "quenzel_record_reset": (_int, [_handle]),
-    "quenzel_record_weight_conversion_on": (_int, [_handle, _int]),
-    "quenzel_record_driver_set_field_weight_details": (_int, [_handle, _int, _int, _int]),
-    "quenzel_record_driver_set_record_weight_details": (
-        _int, [_handle, _int, _int, _int, _int, _int]),
-    "quenzel_record_get_price_base": (_int, [_handle]),
-    "quenzel_record_get_uom_field_value": (_int, [_handle]),
-    "quenzel_record_measurement": (_int, [_handle, _int, ctypes.POINTER(_int)]),
-    "quenzel_record_write": (_int, [_handle, _text, _size, _size_out]),
-    "quenzel_record_read": (_int, [_handle, _text, _size, _size_out]),
-    "quenzel_field_set_text": (_int, [_handle, _text, _size, _int]),
-    "quenzel_field_set_text_utf8": (_int, [_handle, _text, _size, _int]),
-    "quenzel_field_get_text": (_int, [_handle, _text, _size, _size_out]),
-    "quenzel_field_get_text_utf8": (_int, [_handle, _text, _size, _size_out]),
-    "quenzel_field_set_int64_utf8": (_int, [_handle, ctypes.c_longlong, _int]),
-    "quenzel_field_get_int64_utf8": (_int, [_handle, ctypes.POINTER(ctypes.c_longlong)]),
-    "quenzel_field_set_char_utf8": (_int, [_handle, ctypes.c_ubyte, _int]),
-    "quenzel_field_get_char_utf8": (_int, [_handle, ctypes.POINTER(ctypes.c_ubyte)]),
-    "quenzel_field_set_float_utf8": (_int, [_handle, ctypes.c_float, _int]),
-    "quenzel_field_get_float_utf8": (_int, [_handle, ctypes.POINTER(ctypes.c_float)]),
-    "quenzel_field_reset": (_int, [_handle]),
-    "quenzel_field_set_supplied": (_int, [_handle, _int]),
-    "quenzel_field_set_treat_as_text": (_int, [_handle]),
-    "quenzel_field_int_attribute": (_int, [_handle, _int, ctypes.POINTER(ctypes.c_longlong)]),
-    "quenzel_field_text_attribute": (_size, [_handle, _int, _text, _size]),
-    "quenzel_field_flags": (ctypes.c_uint, [_handle]),
-}
-
-
-class ReadStop(ctypes.Structure):
-    """QuenzelReadStop: where the latest catalogue load stopped."""
-
-    _fields_ = [("kind", _int), ("line", _int), ("token", _int),
-                ("record_number", _int), ("field_number", _int)]
+from .errors import InterfaceError
+from ._capi import (BUFFER_TOO_SMALL, INTERFACE_VERSION, INVALID_ARGUMENT, OUT_OF_MEMORY,
+                    PROTOTYPES)
 
 
 def _candidates() -> list:
@@ -127,7 +49,7 @@ def _load() -> ctypes.CDLL:
     else:
         raise ImportError("cannot load the quenzel library (set QUENZEL_LIBRARY to its path): "
                           + "; ".join(errors))
-    for name, (result, arguments) in _PROTOTYPES.items():
+    for name, (result, arguments) in PROTOTYPES.items():
         function = getattr(library, name)
         function.restype = result
         function.argtypes = arguments
@@ -170,3 +92,45 @@ def result_name(result: int) -> str:
 
 def optional_text(value: Optional[str]) -> Optional[bytes]:
     return None if value is None else os.fsencode(value)
+
+
+def check_layer(result: int, operation: str) -> int:
+    if result == OUT_OF_MEMORY:
+        raise MemoryError(operation)
+    if result < 0:
+        raise InterfaceError(result, result_name(result), operation)
+    return result
+
+
+_Self = TypeVar("_Self", bound="Owned")
+
+
+class Owned:
+    """An object of the library that this Python object frees: close(),
+    the with-block protocol, and the check that it is still open."""
+
+    _handle: Optional[int]
+    _what = "object"  # for the message when it is used after close()
+
+    def _free(self, handle: int) -> None:
+        raise NotImplementedError
+
+    def close(self) -> None:
+        if getattr(self, "_handle", None):
+            self._free(self._handle)
+            self._handle = None
+
+    def __del__(self) -> None:
+        self.close()
+
+    def __enter__(self: _Self) -> _Self:
+        return self
+
+    def __exit__(self, *exc: object) -> None:
+        self.close()
+
+    def _live(self) -> int:
+        if not self._handle:
+            raise InterfaceError(INVALID_ARGUMENT, "Invalid Argument",
+                                 f"the {self._what} is closed")
+        return self._handle

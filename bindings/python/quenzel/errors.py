@@ -10,6 +10,8 @@ from __future__ import annotations
 
 from typing import Optional
 
+from ._capi import READ_STOP_KINDS
+
 
 class QuenzelError(Exception):
     """Base class of every exception the package raises."""
@@ -54,8 +56,7 @@ class NotFound(QuenzelError, KeyError):
 class LoadError(QuenzelError):
     """The catalogue could not be loaded; the attributes tell where it stopped."""
 
-    KINDS = ("none", "UTF-16 file", "cannot open", "bad header line", "bad action word",
-             "bad field line", "read error")
+    KINDS = READ_STOP_KINDS
 
     def __init__(self, path: str, kind: int, line: int, token: int, record_number: int,
                  field_number: int) -> None:
@@ -65,7 +66,7 @@ class LoadError(QuenzelError):
         self.token = token
         self.record_number = record_number
         self.field_number = field_number
-        reason = self.KINDS[kind] if 0 <= kind < len(self.KINDS) else f"kind {kind}"
+        reason = READ_STOP_KINDS[kind] if 0 <= kind < len(READ_STOP_KINDS) else f"kind {kind}"
         super().__init__(f"cannot load {path}: {reason} (line {line}, token {token}, "
                          f"record {record_number}, field {field_number})")
 
