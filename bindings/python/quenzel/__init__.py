@@ -9,24 +9,28 @@
             data = item.encode()
 
 The package calls the library's C interface through ctypes; see
-docs/python.md for installing it and for the exception model.
+docs/python.md for installing it and for the exception model. The library
+is loaded when it is first needed, so that importing the package (for
+help() or an editor) works without it.
 """
 
 from ._capi import Measurement
 from ._native import lib as _lib
 from ._native import text_out as _text_out
-from .catalogue import Catalogue, clear_settings, set_setting
+from ._settings import clear_process_settings, clear_settings, set_process_setting, set_setting
+from .catalogue import Catalogue
+from .errors import (DecodeError, InterfaceError, LibraryNotFound, LoadError, NotFound,
+                     PrivateField, QuenzelError, RangeWarning, SkippedData, ValueRejected)
 from .field import Field
-from .errors import (DecodeError, InterfaceError, LoadError, NotFound, QuenzelError,
-                     RangeWarning, ValueRejected)
 from .record import Record, RecordInfo
 
 __version__ = "3.1.204"
 
 __all__ = [
-    "Catalogue", "Record", "Field", "RecordInfo", "Measurement", "set_setting", "clear_settings",
-    "library_version", "QuenzelError", "ValueRejected", "RangeWarning", "NotFound", "LoadError",
-    "DecodeError", "InterfaceError",
+    "Catalogue", "Record", "Field", "RecordInfo", "Measurement", "set_process_setting",
+    "clear_process_settings", "set_setting", "clear_settings", "library_version",
+    "QuenzelError", "ValueRejected", "RangeWarning", "NotFound", "LoadError", "DecodeError",
+    "InterfaceError", "LibraryNotFound", "PrivateField", "SkippedData",
 ]
 
 

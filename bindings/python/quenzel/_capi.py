@@ -7,8 +7,9 @@ from __future__ import annotations
 
 import ctypes
 import enum
+from typing import Any, Dict, List, NamedTuple, Optional, Tuple
 
-INTERFACE_VERSION = 1
+INTERFACE_VERSION = 2
 
 # enum QuenzelResult
 NONE = 0
@@ -107,68 +108,96 @@ class ReadStop(ctypes.Structure):
                 ("record_number", ctypes.c_int), ("field_number", ctypes.c_int)]
 
 
-_handle = ctypes.c_void_p
-_text = ctypes.c_char_p
-_size = ctypes.c_size_t
-_int = ctypes.c_int
-_int64 = ctypes.c_longlong
-_size_out = ctypes.POINTER(ctypes.c_size_t)
+class Arg(NamedTuple):
+    """One kind of C argument: its ctypes type and what a Python value must
+    satisfy before it is handed over."""
 
-# name: (result type, argument types), as quenzel_c.h declares them.
-PROTOTYPES = {
-    "quenzel_interface_version": (_int, []),
-    "quenzel_library_version": (_size, [_text, _size]),
-    "quenzel_result_name": (_size, [_int, _text, _size]),
-    "quenzel_type_name": (_size, [_int, _text, _size]),
-    "quenzel_action_name": (_size, [_int, _text, _size]),
-    "quenzel_set_setting": (_int, [_text, _text, _text]),
+    ctype: Any
+    low: Optional[int] = None  # integers: the C type's range
+    high: Optional[int] = None
+    zero_terminated: bool = False  # texts: a zero byte would end them early
+
+
+def _integer(ctype: Any, signed: bool) -> Arg:
+    bits = 8 * ctypes.sizeof(ctype)
+    if signed:
+        return Arg(ctype, -(1 << (bits - 1)), (1 << (bits - 1)) - 1)
+    return Arg(ctype, 0, (1 << bits) - 1)
+
+
+HANDLE = Arg(ctypes.c_void_p)
+TEXT = Arg(ctypes.c_char_p, zero_terminated=True)  # const char*, zero-terminated
+VALUE = Arg(ctypes.c_char_p, zero_terminated=True)  # a field value: a data record cannot carry 0
+DATA = Arg(ctypes.c_char_p)  # bytes with their length beside them
+BUFFER = Arg(ctypes.c_char_p)  # a buffer that the function fills
+INT = _integer(ctypes.c_int, True)
+INT64 = _integer(ctypes.c_longlong, True)
+SIZE = _integer(ctypes.c_size_t, False)
+UCHAR = _integer(ctypes.c_ubyte, False)
+FLOAT = Arg(ctypes.c_float)
+
+
+def _out(ctype: Any) -> Arg:
+    return Arg(ctypes.POINTER(ctype))
+
+
+SIZE_OUT = _out(ctypes.c_size_t)
+_h, _i, _s, _t = HANDLE, INT, SIZE, TEXT
+
+# name: (result type, argument kinds), as quenzel_c.h declares them.
+PROTOTYPES: Dict[str, Tuple[Any, List[Arg]]] = {
+    "quenzel_interface_version": (ctypes.c_int, []),
+    "quenzel_library_version": (ctypes.c_size_t, [BUFFER, _s]),
+    "quenzel_result_name": (ctypes.c_size_t, [_i, BUFFER, _s]),
+    "quenzel_type_name": (ctypes.c_size_t, [_i, BUFFER, _s]),
+    "quenzel_action_name": (ctypes.c_size_t, [_i, BUFFER, _s]),
+    "quenzel_set_setting": (ctypes.c_int, [_t, _t, _t]),
     "quenzel_clear_settings": (None, []),
-    "quenzel_last_read_error": (_size, [ctypes.POINTER(ReadStop), _text, _size]),
-    "quenzel_catalogue_create": (_handle, []),
-    "quenzel_catalogue_free": (None, [_handle]),
-    "quenzel_catalogue_initialise": (_int, [_handle, _text, _text, _text, _text]),
-    "quenzel_catalogue_record": (_handle, [_handle, _int]),
-    "quenzel_catalogue_record_by_name": (_handle, [_handle, _text]),
-    "quenzel_catalogue_record_count": (_size, [_handle]),
-    "quenzel_catalogue_record_at": (_handle, [_handle, _size]),
-    "quenzel_catalogue_definition_path": (_size, [_handle, _text, _size]),
-    "quenzel_record_copy": (_handle, [_handle]),
-    "quenzel_record_free": (None, [_handle]),
-    "quenzel_record_number": (_int, [_handle]),
-    "quenzel_record_action": (_int, [_handle]),
-    "quenzel_record_name": (_size, [_handle, _text, _size]),
-    "quenzel_record_key_name": (_size, [_handle, _int, _text, _size]),
-    "quenzel_record_field_count": (_size, [_handle]),
-    "quenzel_record_field_at": (_handle, [_handle, _size]),
-    "quenzel_record_find_field": (_handle, [_handle, _int]),
-    "quenzel_record_find_field_by_name": (_handle, [_handle, _text]),
-    "quenzel_record_create_find_field": (_handle, [_handle, _int]),
-    "quenzel_record_create_find_field_by_name": (_handle, [_handle, _text]),
-    "quenzel_record_check_key_field_supplied": (_int, [_handle]),
-    "quenzel_record_reset": (_int, [_handle]),
-    "quenzel_record_weight_conversion_on": (_int, [_handle, _int]),
-    "quenzel_record_driver_set_field_weight_details": (_int, [_handle, _int, _int, _int]),
-    "quenzel_record_driver_set_record_weight_details": (
-        _int, [_handle, _int, _int, _int, _int, _int]),
-    "quenzel_record_get_price_base": (_int, [_handle]),
-    "quenzel_record_get_uom_field_value": (_int, [_handle]),
-    "quenzel_record_measurement": (_int, [_handle, _int, ctypes.POINTER(_int)]),
-    "quenzel_record_write": (_int, [_handle, _text, _size, _size_out]),
-    "quenzel_record_read": (_int, [_handle, _text, _size, _size_out]),
-    "quenzel_field_set_text": (_int, [_handle, _text, _size, _int]),
-    "quenzel_field_set_text_utf8": (_int, [_handle, _text, _size, _int]),
-    "quenzel_field_get_text": (_int, [_handle, _text, _size, _size_out]),
-    "quenzel_field_get_text_utf8": (_int, [_handle, _text, _size, _size_out]),
-    "quenzel_field_set_int64_utf8": (_int, [_handle, _int64, _int]),
-    "quenzel_field_get_int64_utf8": (_int, [_handle, ctypes.POINTER(_int64)]),
-    "quenzel_field_set_char_utf8": (_int, [_handle, ctypes.c_ubyte, _int]),
-    "quenzel_field_get_char_utf8": (_int, [_handle, ctypes.POINTER(ctypes.c_ubyte)]),
-    "quenzel_field_set_float_utf8": (_int, [_handle, ctypes.c_float, _int]),
-    "quenzel_field_get_float_utf8": (_int, [_handle, ctypes.POINTER(ctypes.c_float)]),
-    "quenzel_field_reset": (_int, [_handle]),
-    "quenzel_field_set_supplied": (_int, [_handle, _int]),
-    "quenzel_field_set_treat_as_text": (_int, [_handle]),
-    "quenzel_field_int_attribute": (_int, [_handle, _int, ctypes.POINTER(_int64)]),
-    "quenzel_field_text_attribute": (_size, [_handle, _int, _text, _size]),
-    "quenzel_field_flags": (ctypes.c_uint, [_handle]),
+    "quenzel_last_read_error": (ctypes.c_size_t, [_out(ReadStop), BUFFER, _s]),
+    "quenzel_catalogue_create": (ctypes.c_void_p, []),
+    "quenzel_catalogue_free": (None, [_h]),
+    "quenzel_catalogue_initialise": (ctypes.c_int, [_h, _t, _t, _t, _t]),
+    "quenzel_catalogue_initialise_from_path": (ctypes.c_int, [_h, _t, _t]),
+    "quenzel_catalogue_record": (ctypes.c_void_p, [_h, _i]),
+    "quenzel_catalogue_record_by_name": (ctypes.c_void_p, [_h, _t]),
+    "quenzel_catalogue_record_count": (ctypes.c_size_t, [_h]),
+    "quenzel_catalogue_record_at": (ctypes.c_void_p, [_h, _s]),
+    "quenzel_catalogue_definition_path": (ctypes.c_size_t, [_h, BUFFER, _s]),
+    "quenzel_record_copy": (ctypes.c_void_p, [_h]),
+    "quenzel_record_free": (None, [_h]),
+    "quenzel_record_number": (ctypes.c_int, [_h]),
+    "quenzel_record_action": (ctypes.c_int, [_h]),
+    "quenzel_record_name": (ctypes.c_size_t, [_h, BUFFER, _s]),
+    "quenzel_record_key_name": (ctypes.c_size_t, [_h, _i, BUFFER, _s]),
+    "quenzel_record_field_count": (ctypes.c_size_t, [_h]),
+    "quenzel_record_field_at": (ctypes.c_void_p, [_h, _s]),
+    "quenzel_record_find_field": (ctypes.c_void_p, [_h, _i]),
+    "quenzel_record_find_field_by_name": (ctypes.c_void_p, [_h, _t]),
+    "quenzel_record_create_find_field": (ctypes.c_void_p, [_h, _i]),
+    "quenzel_record_create_find_field_by_name": (ctypes.c_void_p, [_h, _t]),
+    "quenzel_record_check_key_field_supplied": (ctypes.c_int, [_h]),
+    "quenzel_record_reset": (ctypes.c_int, [_h]),
+    "quenzel_record_weight_conversion_on": (ctypes.c_int, [_h, _i]),
+    "quenzel_record_driver_set_field_weight_details": (ctypes.c_int, [_h, _i, _i, _i]),
+    "quenzel_record_driver_set_record_weight_details": (ctypes.c_int, [_h, _i, _i, _i, _i, _i]),
+    "quenzel_record_get_price_base": (ctypes.c_int, [_h]),
+    "quenzel_record_get_uom_field_value": (ctypes.c_int, [_h]),
+    "quenzel_record_measurement": (ctypes.c_int, [_h, _i, _out(ctypes.c_int)]),
+    "quenzel_record_write": (ctypes.c_int, [_h, BUFFER, _s, SIZE_OUT]),
+    "quenzel_record_read": (ctypes.c_int, [_h, DATA, _s, SIZE_OUT]),
+    "quenzel_field_set_text": (ctypes.c_int, [_h, VALUE, _s, _i]),
+    "quenzel_field_set_text_utf8": (ctypes.c_int, [_h, VALUE, _s, _i]),
+    "quenzel_field_get_text": (ctypes.c_int, [_h, BUFFER, _s, SIZE_OUT]),
+    "quenzel_field_get_text_utf8": (ctypes.c_int, [_h, BUFFER, _s, SIZE_OUT]),
+    "quenzel_field_set_int64_utf8": (ctypes.c_int, [_h, INT64, _i]),
+    "quenzel_field_get_int64_utf8": (ctypes.c_int, [_h, _out(ctypes.c_longlong)]),
+    "quenzel_field_set_char": (ctypes.c_int, [_h, UCHAR, _i]),
+    "quenzel_field_get_char_utf8": (ctypes.c_int, [_h, _out(ctypes.c_ubyte)]),
+    "quenzel_field_get_float_utf8": (ctypes.c_int, [_h, _out(ctypes.c_float)]),
+    "quenzel_field_reset": (ctypes.c_int, [_h]),
+    "quenzel_field_set_supplied": (ctypes.c_int, [_h, _i]),
+    "quenzel_field_set_treat_as_text": (ctypes.c_int, [_h]),
+    "quenzel_field_int_attribute": (ctypes.c_int, [_h, _i, _out(ctypes.c_longlong)]),
+    "quenzel_field_text_attribute": (ctypes.c_size_t, [_h, _i, BUFFER, _s]),
+    "quenzel_field_flags": (ctypes.c_uint, [_h]),
 }
