@@ -99,6 +99,19 @@ static void TestWriteAndRead(QuenzelCatalogue* catalogue) {
                  {"FONT", "B"},
                  {"CLASS", "A"},
                  {"PICTURE", "R0lGODlh"}};
+  /* Where a read stops, and the boundary where the next record can be tried. */
+  static const struct {
+    const char* data;
+    int fault, field, result;
+    size_t consumed, next;
+  } kStops[] = {
+      {"12 1 4 \"4711\" 0 13 0 ", 0, 0, QUENZEL_NONE, 16, 16},
+      {"12 1 3 \"12x\" 3 2 \"ab\" 0 13 0 ", 8, 1, QUENZEL_INVALID_NUMERIC, 11, 24},
+      {"12 99 2 \"ab\" 0 ", 5, 99, QUENZEL_NONE, 8, 15},
+      {"13 0 12 0 ", 2, 0, QUENZEL_NONE, 3, 5},
+      {"x 0 ", 1, 0, QUENZEL_NONE, 2, 2},
+      {"12 1 4 \"47", 6, 1, QUENZEL_NONE, 10, 10},
+  };
   const QuenzelRecord* item = quenzel_catalogue_record_by_name(catalogue, "ITEM");
   QuenzelRecord* record = quenzel_record_copy(item);
   QuenzelRecord* answer = quenzel_record_copy(quenzel_catalogue_record(catalogue, 12));
@@ -129,6 +142,15 @@ static void TestWriteAndRead(QuenzelCatalogue* catalogue) {
   CHECK(quenzel_record_read(answer, "12 1 4 \"4711\" 0 12 3 4 \"ab\" 0 ", 30, &consumed) == 1);
   CHECK(quenzel_record_read(answer, "12 3 4 \"ab\" 0 ", 14, &consumed) == 0 && consumed == 14);
   CHECK(quenzel_record_read(answer, "13 0 ", 5, &consumed) == 0 && consumed == 3);
+  for (i = 0; i < sizeof kStops / sizeof kStops[0]; ++i) {
+    QuenzelRecordStop stop;
+    const char* data = kStops[i].data;
+    CHECK(quenzel_record_read_stop(answer, data, strlen(data), &stop) == (kStops[i].fault == 0));
+    CHECK(stop.fault == kStops[i].fault && stop.field_number == kStops[i].field &&
+          stop.result == kStops[i].result && stop.consumed == kStops[i].consumed &&
+          stop.next == kStops[i].next);
+  }
+  CHECK(quenzel_record_read_stop(answer, "12 0 ", 5, NULL) == QUENZEL_INVALID_ARGUMENT);
   quenzel_record_free(answer);
   quenzel_record_free(record);
 }

@@ -169,4 +169,108 @@ TEST_F(DataRecordTestEnv, Reader) {
   }
 }
 
+// What the reader's diagnosis says about each way a record can stop: the
+// fault, the element it concerns, offsets from where the read began (an
+// element's is where the reader began to look for it, before its
+// separators), and the notes of values set with a warning.
+TEST_F(DataRecordTestEnv, Diagnosis) {
+  using quenzel::detail::DataRecordDiagnosis;
+  using F = quenzel::detail::DataRecordFault;
+  struct Row {
+    const char* block;
+    std::string data;
+    F fault;
+    std::string said;  // field number, item, length, taken, value, result
+    std::streamoff element, stop;
+    std::string notes, zeroCut;
+  };
+  const Row rows[] = {
+      {kItem, "12 3 4 \"abcd\" 0 ", F::kNone, "0|||", 13, 16, "", ""},
+      {kItem, "x12 0 ", F::kNoRecordNumber, "0|X12||", 0, 4, "", ""},
+      {kItem, "", F::kNoRecordNumber, "0|||", 0, 0, "", ""},
+      {kItem, "13 0 ", F::kOtherRecord, "0|||", 0, 3, "", ""},
+      {kItem, "12 3 4 \"abcd\" ab\"c d\" ", F::kNoFieldNumber, "0|ABC D||", 13, 22, "", ""},
+      {kItem, "12 3 4 \"abcd\" ", F::kNoFieldNumber, "0|||", 13, 14, "", ""},
+      {kItem, "12 3 4 \"abcd", F::kNoFieldNumber, "3||4 4|", 3, 12, "", ""},
+      {kItem, "12 3 x \"abcd\" 0 ", F::kNoLength, "3|||", 3, 7, "", ""},
+      {kItem, "12 99 4 \"abcd\" 0 ", F::kUndefinedField, "99||4 0|", 3, 8, "", ""},
+      {kItem, "12 3 9 \"abcd", F::kValueCut, "3||9 4|", 3, 12, "", ""},
+      {kItem, "12 3 0 \"\" 0 ", F::kEmptyValue, "3||0 0|", 3, 8, "", ""},
+      {kItem, std::string("12 3 5 \"ab\0cd\" 0 ", 17), F::kNoFieldNumber, "0|CD 0 ||", 11, 17, "",
+       "3 2 5"},
+      {kItem, "12 4 1 \"Q\" 1 3 \"12x\" 0 ", F::kValueRefused, "1||3 3|12x Invalid Numeric", 10, 19,
+       "4 Q Range Error", ""},
+      // Records 8 and 9 read on after a refusal and note it.
+      {kIngredients, "8 8004 1 \"x\" 0 ", F::kNoFieldNumber, "0| 0 ||", 11, 15,
+       "8004 x Invalid Numeric", ""},
+  };
+  for (const Row& row : rows) {
+    CQuenzelRecord record = MakeRecord(row.block);
+    std::istringstream in(row.data);
+    DataRecordDiagnosis why;
+    why.notes.push_back({});  // a diagnosis is reset by the read
+    quenzel::detail::ReadRecord(in, record, &why);
+    EXPECT_EQ(in.fail(), row.fault != F::kNone) << row.data;
+    EXPECT_EQ(why.fault, row.fault) << row.data;
+    std::string said = std::to_string(why.fieldNumber) + "|" + why.item + "|";
+    if (why.length != 0 || why.taken != 0 || why.fault == F::kEmptyValue)
+      said += std::to_string(why.length) + " " + std::to_string(why.taken);
+    said += "|";
+    if (why.fault == F::kValueRefused) said += why.value + " " + QuenzelErrorName(why.result);
+    EXPECT_EQ(said, row.said) << row.data;
+    EXPECT_EQ(why.elementOffset, row.element) << row.data;
+    EXPECT_EQ(why.stopOffset, row.stop) << row.data;
+    std::string notes, cut;
+    for (const auto& note : why.notes)
+      notes +=
+          std::to_string(note.fieldNumber) + " " + note.value + " " + QuenzelErrorName(note.result);
+    if (why.zeroCut.fieldNumber != 0)
+      cut = std::to_string(why.zeroCut.fieldNumber) + " " + std::to_string(why.zeroCut.taken) +
+            " " + std::to_string(why.zeroCut.length);
+    EXPECT_EQ(notes, row.notes) << row.data;
+    EXPECT_EQ(cut, row.zeroCut) << row.data;
+  }
+  // A buffer that cannot tell its position gives no offsets; a huge token
+  // is kept only in part.
+  CQuenzelRecord record = MakeRecord(kItem);
+  PieceSource source("12 " + std::string(5000, 'x') + " 0 ", 0);
+  std::istream in(&source);
+  DataRecordDiagnosis why;
+  quenzel::detail::ReadRecord(in, record, &why);
+  EXPECT_EQ(why.fault, F::kNoFieldNumber);
+  EXPECT_EQ(why.item.size(), DataRecordDiagnosis::kMaxItem);
+  EXPECT_EQ(why.elementOffset, -1);
+  EXPECT_EQ(why.stopOffset, -1);
+}
+
+// The record boundary: a whole frame is skipped to the separator after its
+// closing 0 whatever its values say, a broken one to just after the token
+// that broke it, and the end of the input ends it.
+TEST(DataRecordTest, SkipRecord) {
+  using Row = std::tuple<std::string, bool, const char*>;  // data, whole, rest
+  const Row rows[] = {
+      {"12 3 4 \"abcd\" 0 13 0 ", true, "13 0 "},
+      {"12 99 0 \"\" 3 9 \"a b \"c\" d\" 0 13", true, "13"},  // values counted, not parsed
+      {std::string("5 3 4 \"a\0\0d\" 0 x", 16), true, "x"},   // zero bytes are value bytes
+      {"5 0", true, ""},
+      {"5 3 x \"abcd\" 0 13 0 ", false, "\"abcd\" 0 13 0 "},
+      {"x 3 0 ", false, "3 0 "},
+      {"5 3 -1 \"\" 0 13 0 ", false, "\"\" 0 13 0 "},
+      {"5 3 40 \"abcd\" 0 13 0 ", false, ""},
+      {"5 3 4 \"abcd\" / comment\n 0 7", true, "7"},
+      {"", false, ""},
+  };
+  for (const auto& [data, whole, rest] : rows) {
+    for (const std::size_t piece : {std::size_t{1} << 20, std::size_t{0}, std::size_t{3}}) {
+      PieceSource source(data, piece);
+      std::istream in(&source);
+      EXPECT_EQ(quenzel::detail::SkipRecord(in), whole) << data << " in pieces of " << piece;
+      std::string left;
+      in.clear();
+      std::getline(in, left, '\x01');
+      EXPECT_EQ(left, rest) << data << " in pieces of " << piece;
+    }
+  }
+}
+
 }  // namespace

@@ -47,7 +47,6 @@ class Decoder {
   const DecodeOptions& options_;
   Output& out_;
   Tally tally_;
-  std::map<const CQuenzelRecord*, CQuenzelRecord> scratch_;  // for Examine
   bool outputFailed_ = false;
 };
 
@@ -79,21 +78,18 @@ bool Decoder::DecodeInput(int fd, const std::string& name) {
     }
     CQuenzelRecord record = *definition;
     in.clear();
-    in >> record;
-    const std::string_view bytes = buffer.Marked();
-    auto scratch = scratch_.find(definition);
-    if (scratch == scratch_.end()) scratch = scratch_.emplace(definition, *definition).first;
-    const RecordFindings findings = Examine(*definition, scratch->second, bytes);
+    quenzel::detail::DataRecordDiagnosis why;
+    quenzel::detail::ReadRecord(in, record, &why);
     if (in.fail()) {
       if (buffer.error() != 0)
         return failed(std::string("a read error: ") + std::strerror(buffer.error()));
       return failed("record " + std::to_string(definition->recordNumber) + " (" + definition->name +
                     ") does not read, stopped at byte " + std::to_string(buffer.Offset()) + ": " +
-                    (findings.failure.empty() ? "the data record is malformed" : findings.failure));
+                    Explain(record, why));
     }
-    for (const std::string& value : findings.outOfRange)
-      std::cerr << where << "warning: " << value << "\n";
-    tally_.outOfRange += static_cast<long long>(findings.outOfRange.size());
+    const std::vector<std::string> outOfRange = OutOfRange(record, why);
+    for (const std::string& value : outOfRange) std::cerr << where << "warning: " << value << "\n";
+    tally_.outOfRange += static_cast<long long>(outOfRange.size());
     auto& count = tally_.read[record.recordNumber];
     count.first = record.name;
     ++count.second;

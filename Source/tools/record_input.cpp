@@ -2,24 +2,18 @@
 
 #include <cerrno>
 #include <cstring>
-#include <sstream>
 #ifdef _WIN32
 #include <io.h>
 #else
 #include <unistd.h>
 #endif
 
-#include "base64.h"
-#include "field_types.h"
 #include "field_values.h"
-#include "measurement.h"
-#include "token_reader.h"
 
 namespace quenzel_tool {
 
 namespace {
 
-namespace detail = quenzel::detail;
 constexpr int kEof = std::char_traits<char>::eof();
 constexpr std::size_t kChunk = std::size_t{64} * 1024;
 
@@ -92,79 +86,76 @@ std::string_view CaptureBuffer::Marked() const {
   return std::string_view(eback() + mark_, static_cast<std::size_t>(gptr() - eback()) - mark_);
 }
 
-RecordFindings Examine(const CQuenzelRecord& definition, CQuenzelRecord& record,
-                       std::string_view bytes) {
-  RecordFindings findings;
-  record.uomFlag = definition.uomFlag;
-  record.priceBaseFlag = definition.priceBaseFlag;
-  std::istringstream in{std::string(bytes)};
-  const bool split = record.recordNumber == 8 || record.recordNumber == 9;
-  std::string cutByZero;  // a value cut short by a zero byte, for a later failure
-  auto fail = [&](const std::string& why) {
-    findings.failure = why + cutByZero;
-    return findings;
-  };
-  int number = 0;
-  if (!detail::ReadNumberItem(in, number)) return fail("no record number");
-  if (number != record.recordNumber)
-    return fail("record number " + std::to_string(number) + ", where record " +
-                std::to_string(record.recordNumber) + " was expected");
-  for (;;) {
-    const auto at = in.tellg();
-    int fieldNumber = 0, length = 0;
-    if (!detail::ReadNumberItem(in, fieldNumber)) {
-      in.clear();
-      in.seekg(at);
-      const std::string item = detail::ReadToken(in);
-      return fail(item.empty()
-                      ? "the input ends before the record's closing 0"
-                      : "\"" + item + "\" where a field number or the closing 0 was expected");
-    }
-    if (fieldNumber == 0) return findings;
-    if (!detail::ReadNumberItem(in, length))
-      return fail("field " + std::to_string(fieldNumber) +
-                  ": the value's length is missing or not a number");
-    CQuenzelField* field = record.FindField(fieldNumber);
-    if (field == nullptr && !split)
-      return fail("field " + std::to_string(fieldNumber) + " is not defined in record " +
-                  std::to_string(record.recordNumber));
-    const std::string label = field ? FieldLabel(*field) : "field " + std::to_string(fieldNumber);
-    in.get();  // the opening quote
-    std::string value;
-    int c = in.peek();
-    while (value.size() < static_cast<std::size_t>(length) && c != kEof && c != '\0') {
-      value.push_back(static_cast<char>(in.get()));
-      c = in.peek();
-    }
-    if (c == '\0' && value.size() < static_cast<std::size_t>(length))
-      cutByZero = " (the value of " + label + " holds a zero byte after " +
-                  std::to_string(value.size()) + " of its " + std::to_string(length) + " bytes)";
-    if (c == kEof && value.size() < static_cast<std::size_t>(length))
-      return fail(label + ": the input ends inside the value (" + std::to_string(value.size()) +
-                  " of " + std::to_string(length) + " bytes)");
-    if (value.empty()) return fail(label + ": an empty value (length 0) does not read");
-    // A continuation of a long text, or the head that starts one: the
-    // library sets the heads once the record is read.
-    const int head = fieldNumber - (record.recordNumber == 9 ? 1000 : 0);
-    if (field == nullptr || (split && (head == 8740 || head == 8820 || head == 8760))) {
-      in.get();
-      continue;
-    }
-    if (field->m_Type == kTypeUom && (split || record.action >= kActionSearchFirstNextTrans))
-      record.uomFlag = value[0] == '0';
-    if (split && field->m_Type == kTypePriceBase) record.priceBaseFlag = value[0] == '1';
-    if (detail::IsWeightType(field->m_Type))
-      detail::HandOver(record, *field, detail::HandOverSite::kReader);
-    const QuenzelError result =
-        field->SetValue(field->IsClob() ? detail::DecodeBase64(value) : value, false);
-    const std::string said = label + ": " + Quoted(value) + ": " + QuenzelErrorName(result) +
-                             " (allowed: " + Allowed(*field) + ")";
-    if (result == QuenzelError::kRangeError) findings.outOfRange.push_back(said);
-    if (result != QuenzelError::kNone && result != QuenzelError::kRangeError &&
-        result != QuenzelError::kRangeWarning && !split)
-      return fail(said);
-    in.get();  // the closing quote
+CaptureBuffer::pos_type CaptureBuffer::seekoff(off_type off, std::ios::seekdir dir,
+                                               std::ios::openmode which) {
+  if (off != 0 || dir != std::ios::cur || (which & std::ios::in) == 0) return pos_type(-1);
+  return pos_type(static_cast<off_type>(Offset()));
+}
+
+namespace {
+
+using quenzel::detail::DataRecordDiagnosis;
+using quenzel::detail::DataRecordFault;
+
+std::string Label(CQuenzelRecord& record, int fieldNumber) {
+  const CQuenzelField* field = record.FindField(fieldNumber);
+  return field != nullptr ? FieldLabel(*field) : "field " + std::to_string(fieldNumber);
+}
+
+// "field 3 (DESC): "x": Length Error (allowed: ...)"
+std::string SetterSaid(CQuenzelRecord& record, int fieldNumber, const std::string& value,
+                       QuenzelError result) {
+  const CQuenzelField* field = record.FindField(fieldNumber);
+  return Label(record, fieldNumber) + ": " + Quoted(value) + ": " + QuenzelErrorName(result) +
+         " (allowed: " + (field != nullptr ? Allowed(*field) : std::string()) + ")";
+}
+
+std::string Fault(CQuenzelRecord& record, const DataRecordDiagnosis& why) {
+  const std::string field = std::to_string(why.fieldNumber);
+  switch (why.fault) {
+    case DataRecordFault::kNone:
+      break;
+    case DataRecordFault::kNoRecordNumber:
+      return "no record number";
+    case DataRecordFault::kOtherRecord:
+      return "record number " + std::to_string(why.number) + ", where record " +
+             std::to_string(record.recordNumber) + " was expected";
+    case DataRecordFault::kNoFieldNumber:
+      return why.item.empty()
+                 ? "the input ends before the record's closing 0"
+                 : "\"" + why.item + "\" where a field number or the closing 0 was expected";
+    case DataRecordFault::kNoLength:
+      return "field " + field + ": the value's length is missing or not a number";
+    case DataRecordFault::kUndefinedField:
+      return "field " + field + " is not defined in record " + std::to_string(record.recordNumber);
+    case DataRecordFault::kValueCut:
+      return Label(record, why.fieldNumber) + ": the input ends inside the value (" +
+             std::to_string(why.taken) + " of " + std::to_string(why.length) + " bytes)";
+    case DataRecordFault::kEmptyValue:
+      return Label(record, why.fieldNumber) + ": an empty value (length 0) does not read";
+    case DataRecordFault::kValueRefused:
+      return SetterSaid(record, why.fieldNumber, why.value, why.result);
   }
+  return "the data record is malformed";
+}
+
+}  // namespace
+
+std::string Explain(CQuenzelRecord& record, const DataRecordDiagnosis& why) {
+  std::string text = Fault(record, why);
+  if (why.zeroCut.fieldNumber != 0)
+    text += " (the value of " + Label(record, why.zeroCut.fieldNumber) +
+            " holds a zero byte after " + std::to_string(why.zeroCut.taken) + " of its " +
+            std::to_string(why.zeroCut.length) + " bytes)";
+  return text;
+}
+
+std::vector<std::string> OutOfRange(CQuenzelRecord& record, const DataRecordDiagnosis& why) {
+  std::vector<std::string> said;
+  for (const quenzel::detail::DataRecordNote& note : why.notes)
+    if (note.result == QuenzelError::kRangeError)
+      said.push_back(SetterSaid(record, note.fieldNumber, note.value, note.result));
+  return said;
 }
 
 }  // namespace quenzel_tool

@@ -15,6 +15,8 @@
 #include <utility>
 #include <vector>
 
+#include "data_record.h"
+
 namespace quenzel_tool {
 
 // A stream buffer over a file descriptor that keeps the bytes from a mark
@@ -40,6 +42,9 @@ class CaptureBuffer : public std::streambuf {
 
  protected:
   int_type underflow() override;
+  // Tells the input offset (tellg), which the reader's diagnosis counts
+  // its offsets from; seeks nowhere.
+  pos_type seekoff(off_type off, std::ios::seekdir dir, std::ios::openmode which) override;
 
  private:
   void Mark() { mark_ = static_cast<std::size_t>(gptr() - eback()); }
@@ -53,19 +58,13 @@ class CaptureBuffer : public std::streambuf {
   int error_ = 0;
 };
 
-// What a second reading of one record's bytes, element by element, found.
-struct RecordFindings {
-  std::string failure;                  // why the record does not read ("" if it does)
-  std::vector<std::string> outOfRange;  // values stored with a Range Error
-};
+// Why the library's reader refused a data record, in words, from its
+// diagnosis; `record` is the record it read into.
+std::string Explain(CQuenzelRecord& record, const quenzel::detail::DataRecordDiagnosis& why);
 
-// Reads `bytes` (one data record) again with the library's token reader and
-// setters, noting each value's result. `scratch` is a copy of the record's
-// definition, reused from record to record: a setter's result depends on
-// the field's definition, the value and the record's settings, which are
-// put back first, not on the value the field held before.
-RecordFindings Examine(const CQuenzelRecord& definition, CQuenzelRecord& scratch,
-                       std::string_view bytes);
+// The values the reader stored with a Range Error, one message each.
+std::vector<std::string> OutOfRange(CQuenzelRecord& record,
+                                    const quenzel::detail::DataRecordDiagnosis& why);
 
 }  // namespace quenzel_tool
 

@@ -213,10 +213,11 @@ void SkipByte(std::istream& in) {
 // of the stream the end-of-file state is set, and when nothing could be
 // taken the fail state. Memory grows with the bytes actually present, never
 // with the length the data claims. Bytes already in the buffer's get area
-// are copied at once; a buffer without one is read byte by byte.
-void ExtractValue(std::istream& in, unsigned long long length, std::string& value) {
+// are copied at once; a buffer without one is read byte by byte. True when
+// a zero byte stopped it.
+bool ExtractValue(std::istream& in, unsigned long long length, std::string& value) {
   value.clear();
-  if (!ReadyForInput(in)) return;
+  if (!ReadyForInput(in)) return false;
   std::streambuf* sb = in.rdbuf();
   std::ios::iostate state = std::ios::goodbit;
   int c = 0;
@@ -242,11 +243,112 @@ void ExtractValue(std::istream& in, unsigned long long length, std::string& valu
       c = sb->sgetc();
     }
   });
-  if (!read) return;
+  if (!read) return false;
   if (c == kEof) state |= std::ios::eofbit;
   if (value.empty()) state |= std::ios::failbit;
   if (state != std::ios::goodbit) in.setstate(state);
+  return c == '\0' && value.size() < length;
 }
+
+// Skips `length` bytes, zero bytes included, a held piece at a time; false
+// when the input ends first.
+bool SkipBytes(std::istream& in, unsigned long long length) {
+  std::streambuf* sb = in.rdbuf();
+  bool whole = false;
+  if (!GuardBuffer(in, [&] {
+        while (length > 0) {
+          std::size_t piece = std::min<unsigned long long>({GetArea::Held(sb), length, INT_MAX});
+          if (piece > 0) {
+            GetArea::Advance(sb, piece);
+          } else if (sb->sbumpc() == kEof) {
+            return;
+          } else {
+            piece = 1;
+          }
+          length -= piece;
+        }
+        whole = true;
+      }))
+    return false;
+  if (!whole) in.setstate(std::ios::eofbit | std::ios::failbit);
+  return whole;
+}
+
+// The stream buffer's position, -1 when it cannot tell; unlike tellg it
+// answers on a stream that has failed.
+std::streamoff Position(std::istream& in) {
+  std::streamoff at = -1;
+  GuardBuffer(in, [&] { at = in.rdbuf()->pubseekoff(0, std::ios::cur, std::ios::in); });
+  return at;
+}
+
+// Fills a diagnosis as the reader goes, when one was asked for; every
+// member does nothing otherwise.
+class Diagnosis {
+ public:
+  Diagnosis(std::istream& in, DataRecordDiagnosis* why) : in_(in), why_(why) {
+    if (why_ == nullptr) return;
+    *why_ = DataRecordDiagnosis();
+    start_ = Position(in_);
+  }
+  explicit operator bool() const { return why_ != nullptr; }
+  DataRecordDiagnosis& operator*() const { return *why_; }
+  DataRecordDiagnosis* operator->() const { return why_; }
+
+  // A number item, keeping the token when it is none.
+  bool ReadNumber(int& number, ReadPosition& at) {
+    if (why_ == nullptr) return ReadNumberItem(in_, number, at);
+    return ReadNumberItem(in_, number, at, why_->item, DataRecordDiagnosis::kMaxItem);
+  }
+  void Element(int fieldNumber) {
+    if (why_ == nullptr) return;
+    why_->fieldNumber = fieldNumber;
+    why_->length = 0;
+    why_->taken = 0;
+    why_->elementOffset = Since(Position(in_));
+  }
+  void Fault(DataRecordFault fault) {
+    if (why_ != nullptr) why_->fault = fault;
+  }
+  // What taking a value gave: a zero byte that cut it short is kept for a
+  // later failure, an empty value or the end of the input is the fault.
+  void Taken(const std::string& value, bool cutByZero) {
+    if (why_ == nullptr) return;
+    why_->taken = value.size();
+    if (cutByZero) why_->zeroCut = {why_->fieldNumber, value.size(), why_->length};
+    if (in_.good()) return;
+    if (static_cast<long long>(value.size()) < why_->length && in_.eof())
+      why_->fault = DataRecordFault::kValueCut;
+    else if (value.empty())
+      why_->fault = DataRecordFault::kEmptyValue;
+    else  // the input ends right after the value
+      why_->fault = DataRecordFault::kNoFieldNumber;
+  }
+  // The setter's result: a note when it is not None and reading goes on,
+  // the fault when it stops the read.
+  void Set(const std::string& value, QuenzelError result, bool goesOn) {
+    if (why_ == nullptr || result == QuenzelError::kNone) return;
+    if (goesOn) {
+      why_->notes.push_back({why_->fieldNumber, value, result});
+      return;
+    }
+    why_->fault = DataRecordFault::kValueRefused;
+    why_->value = value;
+    why_->result = result;
+  }
+  void Stop() {
+    if (why_ == nullptr) return;
+    why_->stopOffset = Since(Position(in_));
+  }
+
+ private:
+  std::streamoff Since(std::streamoff at) const {
+    return start_ < 0 || at < 0 ? std::streamoff(-1) : at - start_;
+  }
+  std::istream& in_;
+  DataRecordDiagnosis* why_;
+  std::streamoff start_ = -1;
+};
 
 // The records that carry long texts in pieces, and the offset of the second's
 // field numbers.
@@ -362,11 +464,17 @@ std::ostream& WriteRecord(std::ostream& out, CQuenzelRecord& record) {
 // element of a field they do not define continues a long text, an element
 // whose value is refused is not closed but read on, and the record's flags
 // follow every UOM and PRICEBASE value.
-std::istream& ReadRecord(std::istream& in, CQuenzelRecord& record) {
+std::istream& ReadRecord(std::istream& in, CQuenzelRecord& record, DataRecordDiagnosis* why) {
   ReadPosition& at = CurrentPosition();
+  Diagnosis diagnosis(in, why);
   int number = 0;
-  if (!ReadNumberItem(in, number, at) || number != record.recordNumber) {
+  diagnosis.Element(0);
+  const bool isNumber = diagnosis.ReadNumber(number, at);
+  if (!isNumber || number != record.recordNumber) {
+    diagnosis.Fault(isNumber ? DataRecordFault::kOtherRecord : DataRecordFault::kNoRecordNumber);
+    if (diagnosis) diagnosis->number = number;
     in.setstate(std::ios::failbit);
+    diagnosis.Stop();
     return in;
   }
   const bool split =
@@ -376,16 +484,28 @@ std::istream& ReadRecord(std::istream& in, CQuenzelRecord& record) {
   std::string value;
   for (;;) {
     int fieldNumber = 0, length = 0;
-    if (!ReadNumberItem(in, fieldNumber, at)) break;
+    diagnosis.Element(0);
+    if (!diagnosis.ReadNumber(fieldNumber, at)) {
+      diagnosis.Fault(DataRecordFault::kNoFieldNumber);
+      break;
+    }
     if (fieldNumber == 0) {
       failed = false;
       break;
     }
-    if (!ReadNumberItem(in, length, at)) break;
+    if (diagnosis) diagnosis->fieldNumber = fieldNumber;
+    if (!ReadNumberItem(in, length, at)) {
+      diagnosis.Fault(DataRecordFault::kNoLength);
+      break;
+    }
+    if (diagnosis) diagnosis->length = length;
     CQuenzelField* field = record.FindField(fieldNumber);
-    if (field == nullptr && !split) break;
+    if (field == nullptr && !split) {
+      diagnosis.Fault(DataRecordFault::kUndefinedField);
+      break;
+    }
     SkipByte(in);
-    ExtractValue(in, static_cast<unsigned long long>(length), value);
+    diagnosis.Taken(value, ExtractValue(in, static_cast<unsigned long long>(length), value));
     if (field == nullptr) {
       if (in.good()) texts.Continue(fieldNumber, value);
       SkipByte(in);
@@ -406,6 +526,7 @@ std::istream& ReadRecord(std::istream& in, CQuenzelRecord& record) {
                                     ? field->SetValue(DecodeBase64(value), false)
                                     : field->SetValue(value, false);
     if (split && result == QuenzelError::kRangeWarning) record.rangeWarning = true;
+    diagnosis.Set(value, result, split || Continues(result));
     if (Continues(result))
       SkipByte(in);
     else if (!split)
@@ -413,7 +534,21 @@ std::istream& ReadRecord(std::istream& in, CQuenzelRecord& record) {
   }
   if (split) texts.SetHeads(record);
   if (failed && !in.bad()) in.setstate(std::ios::failbit);  // a failed buffer sets badbit alone
+  diagnosis.Stop();
   return in;
+}
+
+bool SkipRecord(std::istream& in) {
+  ReadPosition& at = CurrentPosition();
+  int number = 0, length = 0;
+  if (!ReadNumberItem(in, number, at)) return false;
+  for (;;) {
+    if (!ReadNumberItem(in, number, at)) return false;
+    if (number == 0) return true;
+    if (!ReadNumberItem(in, length, at)) return false;
+    // OPEN, the value and CLOSE.
+    if (!SkipBytes(in, static_cast<unsigned long long>(length) + 2)) return false;
+  }
 }
 
 }  // namespace detail

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "cfgstore.h"
+#include "data_record.h"
 #include "quenzel.h"
 
 #ifndef QUENZEL_C_LIBRARY_VERSION
@@ -136,6 +137,13 @@ class MemoryBuffer : public std::streambuf {
     setg(begin, begin, begin + size);
   }
   size_t consumed() const { return static_cast<size_t>(gptr() - eback()); }
+
+ protected:
+  // Tells the position (tellg), from which the reader's diagnosis counts.
+  pos_type seekoff(off_type off, std::ios::seekdir dir, std::ios::openmode which) override {
+    if (off != 0 || dir != std::ios::cur || (which & std::ios::in) == 0) return pos_type(-1);
+    return pos_type(static_cast<off_type>(consumed()));
+  }
 };
 
 // Names of this layer's codes, from QUENZEL_INVALID_ARGUMENT down.
@@ -453,6 +461,36 @@ int QUENZEL_C_CALL quenzel_record_read(QuenzelRecord* record, const char* data, 
     std::istream in(&buffer);
     in >> *Cast(record);
     if (consumed != nullptr) *consumed = buffer.consumed();
+    return Code(!in.fail());
+  });
+}
+
+// QuenzelRecordStop's fault numbers are the diagnosis's faults in order.
+static_assert(static_cast<int>(quenzel::detail::DataRecordFault::kNone) == 0 &&
+                  static_cast<int>(quenzel::detail::DataRecordFault::kValueRefused) == 8,
+              "the fault numbers of quenzel_c.h");
+
+int QUENZEL_C_CALL quenzel_record_read_stop(QuenzelRecord* record, const char* data, size_t size,
+                                            QuenzelRecordStop* stop) {
+  if ((data == nullptr && size > 0) || stop == nullptr) return QUENZEL_INVALID_ARGUMENT;
+  return Call(record, [&] {
+    MemoryBuffer buffer(data, size);
+    std::istream in(&buffer);
+    quenzel::detail::DataRecordDiagnosis why;
+    quenzel::detail::ReadRecord(in, *Cast(record), &why);
+    *stop = QuenzelRecordStop();
+    stop->fault = static_cast<int>(why.fault);
+    stop->field_number = why.fieldNumber;
+    stop->result = Code(why.result);
+    stop->element_offset = static_cast<size_t>(std::max<std::streamoff>(why.elementOffset, 0));
+    stop->consumed = buffer.consumed();
+    stop->next = stop->consumed;
+    if (in.fail()) {
+      MemoryBuffer again(data, size);
+      std::istream frame(&again);
+      quenzel::detail::SkipRecord(frame);
+      stop->next = again.consumed();
+    }
     return Code(!in.fail());
   });
 }

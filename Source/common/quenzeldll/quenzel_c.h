@@ -234,6 +234,24 @@ QUENZEL_API int QUENZEL_C_CALL quenzel_record_write(QuenzelRecord* record, char*
 QUENZEL_API int QUENZEL_C_CALL quenzel_record_read(QuenzelRecord* record, const char* data,
                                                    size_t size, size_t* consumed);
 
+/* Where and why a data-record read stopped, and where the next record can be
+ * tried: the record boundary (docs/data-record-format.md). */
+typedef struct QuenzelRecordStop {
+  int fault;             /* 0 the record read; 1 no record number; 2 another record's number;
+                            3 neither a field number nor the closing 0; 4 no length;
+                            5 a field the record does not define; 6 the input ends inside the
+                            value; 7 an empty value; 8 the field's setter refused the value */
+  int field_number;      /* the element the fault concerns; 0 for none */
+  int result;            /* the setter's result (fault 8), else QUENZEL_NONE */
+  size_t element_offset; /* where the reader began to look for that element */
+  size_t consumed;       /* where the read stopped, as quenzel_record_read's `*consumed` */
+  size_t next;           /* the boundary: `consumed` after a read, else the end of the
+                            record's frame, or just after the token that broke it */
+} QuenzelRecordStop;
+/* quenzel_record_read that also fills `*stop` (which must not be NULL). */
+QUENZEL_API int QUENZEL_C_CALL quenzel_record_read_stop(QuenzelRecord* record, const char* data,
+                                                        size_t size, QuenzelRecordStop* stop);
+
 /* ---- Fields ---- */
 
 /* SetValue/SetValueUTF8 from text of `length` bytes, in the definition's code

@@ -75,8 +75,11 @@ struct NumberSink {
   bool any = false;
   bool digitsOnly = true;
   long long value = 0;
+  std::string* text = nullptr;  // keeps the token's characters when set
+  std::size_t most = 0;
   void push(char c) {
     any = true;
+    if (text != nullptr && text->size() < most) text->push_back(c);
     if (!IsDigit(c)) {
       digitsOnly = false;
       return;
@@ -108,6 +111,18 @@ bool TakeHeldNumber(std::streambuf* sb, NumberSink& sink) {
   return true;
 }
 
+// Reads a number item through `sink`, taking a whole held number at once.
+bool ReadNumberInto(std::istream& in, int& number, ReadPosition& at, NumberSink& sink) {
+  if (in.good() && TakeHeldNumber(in.rdbuf(), sink)) {
+    if (at.token < INT_MAX) ++at.token;
+  } else {
+    ReadTokenInto(in, sink, at);
+  }
+  if (!sink.any || !sink.digitsOnly) return false;
+  number = sink.value > INT_MAX ? INT_MAX : static_cast<int>(sink.value);
+  return true;
+}
+
 }  // namespace
 
 std::string ReadToken(std::istream& in) {
@@ -123,14 +138,20 @@ bool ReadNumberItem(std::istream& in, int& number) {
 
 bool ReadNumberItem(std::istream& in, int& number, ReadPosition& at) {
   NumberSink sink;
-  if (in.good() && TakeHeldNumber(in.rdbuf(), sink)) {
-    if (at.token < INT_MAX) ++at.token;
-  } else {
-    ReadTokenInto(in, sink, at);
+  return ReadNumberInto(in, number, at, sink);
+}
+
+bool ReadNumberItem(std::istream& in, int& number, ReadPosition& at, std::string& item,
+                    std::size_t most) {
+  item.clear();
+  NumberSink sink;
+  sink.text = &item;
+  sink.most = most;
+  if (ReadNumberInto(in, number, at, sink)) {
+    item.clear();
+    return true;
   }
-  if (!sink.any || !sink.digitsOnly) return false;
-  number = sink.value > INT_MAX ? INT_MAX : static_cast<int>(sink.value);
-  return true;
+  return false;
 }
 
 }  // namespace detail

@@ -3,6 +3,7 @@
 #ifndef QUENZEL_TOKEN_READER_H_
 #define QUENZEL_TOKEN_READER_H_
 
+#include <cstddef>
 #include <istream>
 #include <string>
 
@@ -24,6 +25,11 @@ bool ReadNumberItem(std::istream& in, int& number);
 // The same, counting the token in `at`, the thread's CurrentPosition(): a
 // caller that reads many tokens looks the counters up once.
 bool ReadNumberItem(std::istream& in, int& number, ReadPosition& at);
+// The same, keeping the first `most` characters of a token that is no
+// number item in `item` (empty when the token is a number item, or when
+// the stream ended before any token).
+bool ReadNumberItem(std::istream& in, int& number, ReadPosition& at, std::string& item,
+                    std::size_t most);
 
 }  // namespace detail
 }  // namespace quenzel
