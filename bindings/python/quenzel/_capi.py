@@ -108,6 +108,22 @@ class ReadStop(ctypes.Structure):
                 ("record_number", ctypes.c_int), ("field_number", ctypes.c_int)]
 
 
+class RecordStop(ctypes.Structure):
+    """struct QuenzelRecordStop: where and why a data-record read stopped,
+    and the record boundary where the next record can be tried."""
+
+    _fields_ = [("fault", ctypes.c_int), ("field_number", ctypes.c_int),
+                ("result", ctypes.c_int), ("element_offset", ctypes.c_size_t),
+                ("consumed", ctypes.c_size_t), ("next", ctypes.c_size_t)]
+
+
+# QuenzelRecordStop.fault, by value
+RECORD_FAULTS = ("", "no record number", "another record's number",
+                 "neither a field number nor the closing 0", "no length",
+                 "a field the record does not define", "the input ends inside the value",
+                 "an empty value", "the field refused the value")
+
+
 class Arg(NamedTuple):
     """One kind of C argument: its ctypes type and what a Python value must
     satisfy before it is handed over."""
@@ -185,6 +201,7 @@ PROTOTYPES: Dict[str, Tuple[Any, List[Arg]]] = {
     "quenzel_record_measurement": (ctypes.c_int, [_h, _i, _out(ctypes.c_int)]),
     "quenzel_record_write": (ctypes.c_int, [_h, BUFFER, _s, SIZE_OUT]),
     "quenzel_record_read": (ctypes.c_int, [_h, DATA, _s, SIZE_OUT]),
+    "quenzel_record_read_stop": (ctypes.c_int, [_h, DATA, _s, _out(RecordStop)]),
     "quenzel_field_set_text": (ctypes.c_int, [_h, VALUE, _s, _i]),
     "quenzel_field_set_text_utf8": (ctypes.c_int, [_h, VALUE, _s, _i]),
     "quenzel_field_get_text": (ctypes.c_int, [_h, BUFFER, _s, SIZE_OUT]),

@@ -117,8 +117,6 @@ class Catalogue(Owned):
 
     def _template(self, key: FieldKey) -> Optional[int]:
         if isinstance(check_key(key), int):
-            if not _capi.INT.low <= key <= _capi.INT.high:  # type: ignore[operator]
-                return None
             return lib.quenzel_catalogue_record(self._live(), key)  # type: ignore
         return lib.quenzel_catalogue_record_by_name(self._live(),  # type: ignore
                                                     key.encode())  # type: ignore[union-attr]
@@ -138,7 +136,7 @@ class Catalogue(Owned):
             return False
         try:
             return bool(self._template(key))
-        except ValueError:  # a name holding a zero byte names no record
+        except (OverflowError, ValueError):  # beyond the C int, or a zero byte
             return False
 
     def __len__(self) -> int:

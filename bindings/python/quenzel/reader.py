@@ -14,6 +14,7 @@ import re
 import warnings
 from typing import TYPE_CHECKING, BinaryIO, Callable, Iterator, Optional
 
+from ._capi import RECORD_FAULTS, RecordStop
 from .errors import DecodeError, SkippedData
 
 if TYPE_CHECKING:
@@ -76,57 +77,69 @@ def read_records(catalogue: "Catalogue", stream: BinaryIO, errors: str,
                  on_skip: Optional[Callable[[int, int, str], None]],
                  chunk_size: int) -> Iterator["Record"]:
     buffer = _Buffer(stream, chunk_size)
-
-    def skip(reason: str, record_number: Optional[int], stopped: int) -> None:
-        # `stopped`: bytes after the record's start that the reader took.
-        if errors == "raise":
-            raise DecodeError(reason, buffer.offset, record_number)
-        start = buffer.offset
-        buffer.pos = next_boundary(buffer, stopped)
-        length = buffer.offset - start
-        if on_skip is not None:
-            on_skip(start, length, reason)
-        else:
-            warnings.warn(SkippedData(start, length, reason), stacklevel=3)
-
+    scratch: Optional["Record"] = None  # reads data whose record number names no record
+    stop = RecordStop()
     while buffer.skip_separators():
         data, pos = buffer.data, buffer.pos
         number = _NUMBER.match(data, pos)
         if number and number.end() == len(data) and not buffer.at_end:
             buffer.fill()
             continue
-        if not number or (number.end() < len(data) and data[number.end()] not in _SEPARATORS
-                          and data[number.end()] != ord("/")):
-            skip("no record number", None, 0)
-            continue
-        record_number = int(number.group())
-        if record_number not in catalogue:
-            skip(f"record {record_number} is not defined", record_number,
-                 number.end() - pos)
-            continue
-        record = catalogue.record(record_number)
+        record_number = int(number.group()) if number else None
+        if record_number is not None and record_number in catalogue:
+            record = catalogue.record(record_number)
+        else:
+            if scratch is None:
+                scratch = _scratch(catalogue)
+            record = scratch
         size = len(data) - pos
         view = (ctypes.c_char * size).from_buffer(data, pos)
         try:
-            read, consumed = record._read(view, size)
+            read = record._read_stop(view, size, stop) and record is not scratch
         finally:
             del view  # the buffer may grow again only without views of it
-        # Taken to its end, the record may go on beyond what has been read.
-        complete = read and data[pos + consumed - 1] in _SEPARATORS
-        if consumed >= size and not complete and not buffer.at_end:
-            record.close()
+        # Read to its end, a record (or the frame of a bad one) may go on
+        # beyond what has been read so far.
+        if not buffer.at_end and (stop.next >= size if not read else
+                                  data[pos + stop.consumed - 1] not in _SEPARATORS):
+            if record is not scratch:
+                record.close()
             buffer.fill(at_least=size)
             continue
-        if not read:
-            record.close()
-            skip(f"record {record_number} does not read (stopped at byte "
-                 f"{buffer.offset + consumed})", record_number, consumed)
+        if read:
+            buffer.pos += stop.consumed
+            yield record
             continue
-        buffer.pos += consumed
-        yield record
+        if record is not scratch:
+            record.close()
+        reason = _reason(record_number, record is scratch, stop, buffer.offset)
+        if errors == "raise":
+            raise DecodeError(reason, buffer.offset, record_number)
+        start, length = buffer.offset, max(1, stop.next)
+        buffer.pos += length
+        if on_skip is not None:
+            on_skip(start, length, reason)
+        else:
+            warnings.warn(SkippedData(start, length, reason), stacklevel=2)
+    if scratch is not None:
+        scratch.close()
 
 
-def next_boundary(buffer: _Buffer, stopped: int) -> int:
-    """Where reading resumes after a bad record that begins at buffer.pos
-    and that the library's reader gave up on `stopped` bytes into it."""
-    raise NotImplementedError
+def _scratch(catalogue: "Catalogue") -> "Record":
+    """A record to find the boundary of data that names no record with."""
+    infos = catalogue.records()
+    if not infos:
+        raise DecodeError("the catalogue defines no record", 0)
+    return catalogue.record(infos[0].number)
+
+
+def _reason(record_number: Optional[int], undefined: bool, stop: RecordStop,
+            offset: int) -> str:
+    if record_number is None:
+        return "no record number"
+    if undefined:
+        return f"record {record_number} is not defined"
+    fault = RECORD_FAULTS[stop.fault] if 0 < stop.fault < len(RECORD_FAULTS) else "a fault"
+    where = f", field {stop.field_number}" if stop.field_number else ""
+    return (f"record {record_number} does not read: {fault}{where} (stopped at byte "
+            f"{offset + stop.consumed})")

@@ -259,6 +259,10 @@ class Record(Owned, Mapping[FieldKey, str]):
         read = lib.quenzel_record_read(self._live(), data, size, ctypes.byref(consumed))
         return check_layer(read, "reading a data record") == 1, consumed.value
 
+    def _read_stop(self, data: Any, size: int, stop: _capi.RecordStop) -> bool:
+        read = lib.quenzel_record_read_stop(self._live(), data, size, ctypes.byref(stop))
+        return check_layer(read, "reading a data record") == 1
+
     def decode(self, data: bytes) -> int:
         """Reads one data record from `data` into this record (which is not
         reset first) and returns the number of bytes read. Raises
