@@ -144,7 +144,7 @@ def _integer(ctype: Any, signed: bool) -> Arg:
 HANDLE = Arg(ctypes.c_void_p)
 TEXT = Arg(ctypes.c_char_p, zero_terminated=True)  # const char*, zero-terminated
 VALUE = Arg(ctypes.c_char_p, zero_terminated=True)  # a field value: a data record cannot carry 0
-DATA = Arg(ctypes.c_char_p)  # bytes with their length beside them
+DATA = Arg(ctypes.c_void_p)  # bytes, or their address, with their length beside them
 BUFFER = Arg(ctypes.c_char_p)  # a buffer that the function fills
 INT = _integer(ctypes.c_int, True)
 INT64 = _integer(ctypes.c_longlong, True)

@@ -1,10 +1,14 @@
 """Reading data records one after another from a binary stream.
 
 The reader keeps the bytes it has read in one buffer and hands the library
-the unread part in place. A record that the buffer does not yet hold whole
-is read again once the buffer has grown by as much again as it holds for
-that record, so that the bytes read for a record of n bytes add up to less
-than 2n: the reader is linear in its input, however long a record is.
+the unread part in place, so that a record is read once it is whole. When
+the length of a value tells that the buffer holds too little, the buffer
+grows to that length first, in reads of at most eight times what it holds;
+when the library's reader runs out of input with no such hint, the buffer
+doubles before the record is read again. The bytes read and handed over
+for a record of n bytes thus add up to a small multiple of n: the reader
+is linear in its input, however long a record is, and never holds much
+more than the input has given it.
 """
 
 from __future__ import annotations
@@ -12,7 +16,7 @@ from __future__ import annotations
 import ctypes
 import re
 import warnings
-from typing import TYPE_CHECKING, BinaryIO, Callable, Iterator, Optional
+from typing import TYPE_CHECKING, BinaryIO, Callable, Iterator, List, Optional
 
 from ._capi import RECORD_FAULTS, RecordStop
 from .errors import DecodeError, SkippedData
@@ -22,16 +26,21 @@ if TYPE_CHECKING:
     from .record import Record
 
 _SEPARATORS = b" \t\r\n"
+_GROWTH_FLOOR = 1 << 20
 _NUMBER = re.compile(rb"[0-9]+")
+_ELEMENT_HEAD = re.compile(rb"[ \t\r\n]*[0-9]+[ \t\r\n]+([0-9]+)[ \t\r\n]")
+_VALUE_CUT = RECORD_FAULTS.index("the input ends inside the value")
 
 
 class _Buffer:
-    """The bytes read from a stream that have not been handed out yet."""
+    """The bytes read from a stream that have not been handed out yet, in
+    one bytes object whose address the library is given."""
 
     def __init__(self, stream: BinaryIO, chunk_size: int) -> None:
         self.stream = stream
         self.chunk_size = max(1, chunk_size)
-        self.data = bytearray()
+        self.data = b""
+        self.address = 0  # of data's first byte
         self.pos = 0  # the first unread byte in data
         self.base = 0  # the stream offset of data[0]
         self.at_end = False
@@ -40,18 +49,39 @@ class _Buffer:
     def offset(self) -> int:
         return self.base + self.pos
 
-    def fill(self, at_least: int = 0) -> bool:
-        """Reads at least a chunk more; False at the end of the stream."""
-        if self.pos > len(self.data) // 2:
-            del self.data[:self.pos]  # drop what was handed out, now and then
-            self.base += self.pos
-            self.pos = 0
-        chunk = self.stream.read(max(self.chunk_size, at_least))
-        if not chunk:
+    def _take(self, chunks: List[bytes]) -> bool:
+        # The unread rest and the new chunks, joined in one copy.
+        if not chunks:
             self.at_end = True
             return False
-        self.data += chunk
+        rest = memoryview(self.data)[self.pos:]
+        self.data = b"".join([rest, *chunks]) if len(rest) else b"".join(chunks)
+        self.address = ctypes.cast(ctypes.c_char_p(self.data), ctypes.c_void_p).value or 0
+        self.base += self.pos
+        self.pos = 0
         return True
+
+    def fill(self) -> bool:
+        """Reads a chunk more; False at the end of the stream."""
+        chunk = self.stream.read(self.chunk_size)
+        return self._take([chunk] if chunk else [])
+
+    def grow(self, wanted: int) -> None:
+        """Reads until `wanted` bytes are unread or the stream ends, each
+        read at most eight times as long as what is held (or 1 MiB): a
+        length that a record claims makes the buffer grow only as fast as
+        data arrives."""
+        held = len(self.data) - self.pos
+        chunks = []
+        while held < wanted:
+            chunk = self.stream.read(min(wanted - held,
+                                         max(8 * held, _GROWTH_FLOOR, self.chunk_size)))
+            if not chunk:
+                break
+            chunks.append(chunk)
+            held += len(chunk)
+        if not self._take(chunks) or held < wanted:
+            self.at_end = True
 
     def skip_separators(self) -> bool:
         """Moves past separators and comment lines; False at the end."""
@@ -85,6 +115,11 @@ def read_records(catalogue: "Catalogue", stream: BinaryIO, errors: str,
         if number and number.end() == len(data) and not buffer.at_end:
             buffer.fill()
             continue
+        # A first value longer than the buffer holds is read whole first.
+        wanted = _value_end(data, pos, number.end() - pos) if number else 0
+        if wanted > len(data) - pos and not buffer.at_end:
+            buffer.grow(wanted)
+            continue
         record_number = int(number.group()) if number else None
         if record_number is not None and record_number in catalogue:
             record = catalogue.record(record_number)
@@ -92,19 +127,22 @@ def read_records(catalogue: "Catalogue", stream: BinaryIO, errors: str,
             if scratch is None:
                 scratch = _scratch(catalogue)
             record = scratch
-        size = len(data) - pos
-        view = (ctypes.c_char * size).from_buffer(data, pos)
-        try:
-            read = record._read_stop(view, size, stop) and record is not scratch
-        finally:
-            del view  # the buffer may grow again only without views of it
+        size, at = len(data) - pos, buffer.address + pos
+        # The diagnosis is asked for only when the plain read fails.
+        read, consumed = record._read(at, size)
+        read = read and record is not scratch
+        if read:
+            stop.consumed = stop.next = consumed
+        else:
+            record._read_stop(at, size, stop)
         # Read to its end, a record (or the frame of a bad one) may go on
         # beyond what has been read so far.
         if not buffer.at_end and (stop.next >= size if not read else
                                   data[pos + stop.consumed - 1] not in _SEPARATORS):
             if record is not scratch:
                 record.close()
-            buffer.fill(at_least=size)
+            cut = stop.fault == _VALUE_CUT
+            buffer.grow(max(2 * size, _value_end(data, pos, stop.element_offset) if cut else 0))
             continue
         if read:
             buffer.pos += stop.consumed
@@ -123,6 +161,17 @@ def read_records(catalogue: "Catalogue", stream: BinaryIO, errors: str,
             warnings.warn(SkippedData(start, length, reason), stacklevel=2)
     if scratch is not None:
         scratch.close()
+
+
+def _value_end(data: bytearray, pos: int, element: int) -> int:
+    """How many bytes from `pos` the record needs at least, when the element
+    that begins `element` bytes after it gives a value length; 0 when it
+    does not say. A hint for how much to read, nothing more."""
+    head = _ELEMENT_HEAD.match(data, pos + element)
+    if not head:
+        return 0
+    # the opening byte, the value, the closing byte and its separator, "0 "
+    return head.end() - pos + 1 + int(head.group(1)) + 4
 
 
 def _scratch(catalogue: "Catalogue") -> "Record":
