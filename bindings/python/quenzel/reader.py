@@ -28,7 +28,7 @@ if TYPE_CHECKING:
 _SEPARATORS = b" \t\r\n"
 _GROWTH_FLOOR = 1 << 20
 _NUMBER = re.compile(rb"[0-9]+")
-_ELEMENT_HEAD = re.compile(rb"[ \t\r\n]*[0-9]+[ \t\r\n]+([0-9]+)[ \t\r\n]")
+_ELEMENT_HEAD = re.compile(rb"[ \t\r\n]*[0-9]+[ \t\r\n]+([0-9]{1,18})[ \t\r\n]")
 _VALUE_CUT = RECORD_FAULTS.index("the input ends inside the value")
 
 
@@ -62,8 +62,9 @@ class _Buffer:
         return True
 
     def fill(self) -> bool:
-        """Reads a chunk more; False at the end of the stream."""
-        chunk = self.stream.read(self.chunk_size)
+        """Reads a chunk more, or as much again as is unread, so that a long
+        token grows the buffer by doubling; False at the end of the stream."""
+        chunk = self.stream.read(max(self.chunk_size, len(self.data) - self.pos))
         return self._take([chunk] if chunk else [])
 
     def grow(self, wanted: int) -> None:
@@ -120,7 +121,8 @@ def read_records(catalogue: "Catalogue", stream: BinaryIO, errors: str,
         if wanted > len(data) - pos and not buffer.at_end:
             buffer.grow(wanted)
             continue
-        record_number = int(number.group()) if number else None
+        # A number too long for any record is no record number.
+        record_number = int(number.group()) if number and number.end() - pos <= 18 else None
         if record_number is not None and record_number in catalogue:
             record = catalogue.record(record_number)
         else:
@@ -163,7 +165,7 @@ def read_records(catalogue: "Catalogue", stream: BinaryIO, errors: str,
         scratch.close()
 
 
-def _value_end(data: bytearray, pos: int, element: int) -> int:
+def _value_end(data: bytes, pos: int, element: int) -> int:
     """How many bytes from `pos` the record needs at least, when the element
     that begins `element` bytes after it gives a value length; 0 when it
     does not say. A hint for how much to read, nothing more."""

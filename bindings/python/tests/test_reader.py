@@ -71,3 +71,18 @@ def test_a_long_record_is_read_in_growing_pieces(catalogue):
     assert [record.number for record in records] == [12, 12]
     assert records[0].field("PICTURE").value.encode("latin-1", "replace")[:3] == b"\x01\x02\x03"
     assert stream.reads < 20  # the buffer doubles: no read per 16 bytes
+
+
+@pytest.mark.parametrize("data, reasons", [
+    (b"1" * 300000 + b" 0 " + GOOD, ["no record number"]),
+    (b"/" + b"x" * 300000, []),
+    (b'12 1 99999999999999 "4711" 0 ', ["the input ends inside the value"]),
+])
+def test_hostile_streams_are_read_in_few_pieces(catalogue, data, reasons):
+    stream, reports = CountingStream(data), []
+    records = list(catalogue.reader(stream, 16, errors="skip",
+                                    on_skip=lambda *stretch: reports.append(stretch)))
+    assert stream.reads < 30 and len(records) == (1 if data.endswith(GOOD) else 0)
+    assert len(reports) == len(reasons)
+    for (_, _, reason), words in zip(reports, reasons):
+        assert words in reason
