@@ -78,7 +78,7 @@ class _Library:
         # 32-bit Windows: the interface uses stdcall.
         loader: Any = ctypes.CDLL
         if sys.platform == "win32" and ctypes.sizeof(ctypes.c_void_p) == 4:
-            loader = ctypes.WinDLL  # type: ignore[attr-defined]
+            loader = getattr(ctypes, "WinDLL")
         errors = []
         for path in _candidates():
             try:

@@ -181,7 +181,8 @@ class Record(Owned, Mapping[FieldKey, str]):
             return False
 
     def __getitem__(self, key: FieldKey) -> str:
-        return self.field(key).value
+        value: str = self.field(key).value
+        return value
 
     def __setitem__(self, key: FieldKey, value: Value) -> None:
         self.field(key).set(value)
