@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <tuple>
 
+#include "platform.h"
 #include "test_env.h"
 
 namespace {
@@ -101,14 +103,69 @@ TEST_F(DefinitionReaderTest, FailuresWithTheirPlaces) {
   ThrowingBuffer device("#12 SEND\n1 NUMERIC x 4 0\n#13 SEND\n1 NUMERIC x 4 0\n");
   std::istream in(&device);
   std::vector<int> kept;
-  EXPECT_FALSE(quenzel::detail::ReadDefinitionStream(
-      in, "d", "CASE", [&](const CQuenzelRecord& r) { kept.push_back(r.recordNumber); }));
+  EXPECT_FALSE(quenzel::detail::LoadDefinitionStream(
+      in, "d", "CASE", [&](const std::string&, const std::string&, const CQuenzelRecord& r) {
+        kept.push_back(r.recordNumber);
+      }));
   EXPECT_EQ(kept, std::vector<int>{12});
   EXPECT_EQ(QuenzelLastReadError().kind, ReadErrorKind::kReadFailed);
   EXPECT_EQ(LogEntries("CASE").back()[2], "Quenzel.dll failed to read d");
   EXPECT_FALSE(Load(std::get<1>(rows[6])));
   EXPECT_NE(catalogue.GetRecord(12), nullptr) << "blocks before a failing one stay";
   EXPECT_EQ(catalogue.GetRecord(14), nullptr);
+}
+
+// The loader's diagnosis names the refused piece in the file's own terms:
+// its line, the column where it starts (a header's '#', the later pieces
+// of a long line), its text and, for a field line, why the grammar refused
+// it. The keys of the records it keeps follow the catalogue's rule.
+TEST_F(DefinitionReaderTest, LoaderDiagnosisAndKeys) {
+  using quenzel::detail::FieldLineFault;
+  using Row = std::tuple<std::string, ReadErrorKind, int, int, std::string,
+                         FieldLineFault>;  // content, kind, line, column, piece, fault
+  const std::string longLine = "3 STRING x 4 " + std::string(1010, ' ');
+  const Row rows[] = {
+      {"x\n\n#ABC SEND\n", ReadErrorKind::kBadHeader, 3, 1, "#ABC SEND", FieldLineFault::kNone},
+      {"#12 SEND\r\n1 NUMERIC x 4 0 1-9\n2 BOGUS x\n", ReadErrorKind::kBadField, 3, 1, "2 BOGUS x",
+       FieldLineFault::kUnknownType},
+      {"#12 SEND\n" + longLine + "PRIVATE x\n", ReadErrorKind::kBadField, 2, 1024, "PRIVATE x",
+       FieldLineFault::kBadFieldNumber},
+      {std::string(1023, 'a') + "#13\n", ReadErrorKind::kBadAction, 1, 1024, "#13",
+       FieldLineFault::kNone},
+      {"\xFE#12 SEND\n", ReadErrorKind::kUnicode, 0, 1, "", FieldLineFault::kNone},
+      {"#12 SEND\n#13 SEND\n", ReadErrorKind::kNone, 0, 1, "", FieldLineFault::kNone},
+  };
+  for (const auto& [content, kind, line, column, piece, fault] : rows) {
+    std::istringstream in(content);
+    quenzel::detail::DefinitionDiagnosis why;
+    std::string keys;
+    const bool ok = quenzel::detail::LoadDefinitionStream(
+        in, "d", "",
+        [&](const std::string& number, const std::string& key, const CQuenzelRecord&) {
+          keys += number + ">" + key + ";";
+        },
+        &why);
+    EXPECT_EQ(ok, kind == ReadErrorKind::kNone) << content;
+    EXPECT_EQ(why.error.kind, kind) << content;
+    EXPECT_EQ(why.fileLine, line) << content;
+    EXPECT_EQ(why.column, column) << content;
+    EXPECT_EQ((why.header ? "#" : "") + why.piece, piece) << content;
+    EXPECT_EQ(why.field.fault, fault) << content;
+    EXPECT_EQ(keys, ok ? "12>12;13>13;" : keys);
+  }
+  // A file's bytes can be kept as they are read, in one read.
+  const std::string content = "#12 SEND table:action \"ITEM\"\n1 NUMERIC x 4 0 1-9\n#13 SEND\n";
+  WriteDefinition("keep.def", content);
+  const std::string path = DefinitionPath("keep.def");
+  std::string text, keys;
+  EXPECT_TRUE(quenzel::detail::LoadDefinitionFile(
+      path, quenzel::detail::NativePath(path), "",
+      [&](const std::string& number, const std::string& key, const CQuenzelRecord&) {
+        keys += number + ">" + key + ";";
+      },
+      nullptr, &text));
+  EXPECT_EQ(text, content);
+  EXPECT_EQ(keys, "12>ITEM;13>13;");
 }
 
 }  // namespace

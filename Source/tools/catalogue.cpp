@@ -16,9 +16,6 @@
 #include "code_page.h"
 #include "definition_reader.h"
 #include "definition_walk.h"
-#include "host_services.h"
-#include "logbook.h"
-#include "platform.h"
 #include "registry_keys.h"
 
 namespace quenzel_tool {
@@ -26,8 +23,6 @@ namespace quenzel_tool {
 namespace {
 
 namespace fs = std::filesystem;
-using quenzel::detail::kAuditSource;
-using quenzel::detail::kEventCatalogue;
 using quenzel::settings::FullKey;
 
 constexpr const char* kDefaultCodePage = "1252";
@@ -134,39 +129,15 @@ int ApplySettings(const CommonOptions& common) {
   return kExitOk;
 }
 
-bool Catalogue::ReadText(const std::string& path) {
-  if (path == "-") {
-    std::ostringstream data;
-    char block[65536];
-    while (std::cin.read(block, sizeof block) || std::cin.gcount() > 0) {
-      data.write(block, std::cin.gcount());
-      if (static_cast<std::uintmax_t>(data.tellp()) > kLargestDefinition) {
-        std::cerr << "quenzel: standard input: more than 256 MiB; not a definition file\n";
-        return false;
-      }
-    }
-    text_ = data.str();
-    return true;
-  }
-  // Opened as the library opens it: regular files only, so that a pipe
-  // or a device is refused rather than waited on.
-  quenzel::detail::InputFile file;
-  std::error_code error;
-  const std::uintmax_t size = fs::file_size(path, error);
-  if (!file.Open(path)) {
-    std::cerr << "quenzel: cannot open " << path << ": " << WhyUnreadable(path) << "\n";
-    return false;
-  }
-  if (!error && size > kLargestDefinition) {
-    std::cerr << "quenzel: " << path << ": " << size << " bytes; not a definition file\n";
-    return false;
-  }
-  std::istream in(&file);
+bool Catalogue::ReadStandardInput() {
   std::ostringstream data;
-  if (in.peek() != std::char_traits<char>::eof()) data << in.rdbuf();
-  if (in.bad()) {
-    std::cerr << "quenzel: " << path << ": a read error stopped reading the file\n";
-    return false;
+  char block[65536];
+  while (std::cin.read(block, sizeof block) || std::cin.gcount() > 0) {
+    data.write(block, std::cin.gcount());
+    if (static_cast<std::uintmax_t>(data.tellp()) > kLargestDefinition) {
+      std::cerr << "quenzel: standard input: more than 256 MiB; not a definition file\n";
+      return false;
+    }
   }
   text_ = data.str();
   return true;
@@ -174,36 +145,46 @@ bool Catalogue::ReadText(const std::string& path) {
 
 bool Catalogue::Load(const CommonOptions& common) {
   name_ = common.file == "-" ? "standard input" : common.file;
-  const bool audit = !common.logName.empty();
-  if (!ReadText(common.file)) {
-    if (audit)
-      logbook_log_msg(common.logName.c_str(), kAuditSource, kEventCatalogue, 0, 10, 0,
-                      ("Quenzel.dll failed to open " + name_).c_str(), "%z",
-                      "CQuenzelFile::Read()");
-    return false;
+  const auto keep = [this](const std::string& number, const std::string& key,
+                           const CQuenzelRecord& record) {
+    keyOfNumber_.emplace(number, key);
+    byKey_.emplace(key, blocks_.size());
+    blocks_.push_back(record);
+  };
+  quenzel::detail::DefinitionDiagnosis why;
+  bool read = false;
+  if (common.file == "-") {
+    if (!ReadStandardInput()) return false;
+    std::istringstream in(text_);
+    read = quenzel::detail::LoadDefinitionStream(in, name_, common.logName, keep, &why);
+  } else {
+    std::error_code error;
+    const std::uintmax_t size = fs::file_size(common.file, error);
+    if (!error && size > kLargestDefinition) {
+      std::cerr << "quenzel: " << name_ << ": " << size << " bytes; not a definition file\n";
+      return false;
+    }
+    // From the path exactly as the user wrote it.
+    read =
+        quenzel::detail::LoadDefinitionFile(name_, common.file, common.logName, keep, &why, &text_);
   }
-  // A file that begins with a UTF-16 byte-order mark byte is refused, as
-  // the library refuses it.
-  if (!text_.empty() && (text_[0] == '\xFF' || text_[0] == '\xFE')) {
-    std::cerr << name_ << ": the file is UTF-16 text; save it as 8-bit text in its code page\n";
-    if (audit)
-      logbook_log_msg(common.logName.c_str(), kAuditSource, kEventCatalogue, 0, 10, 0,
-                      "File is unicode", name_.c_str(), "%z", "CQuenzelFile::Read()");
-    return false;
-  }
-  std::istringstream in(text_);
-  const bool read = quenzel::detail::ReadDefinitionStream(
-      in, name_, common.logName, [this](const CQuenzelRecord& record) {
-        const std::string number = std::to_string(record.recordNumber);
-        const std::string& key = record.name.empty() ? number : record.name;
-        keyOfNumber_.emplace(number, key);
-        byKey_.emplace(key, blocks_.size());
-        blocks_.push_back(record);
-      });
+  const bool zeroBytes = text_.find('\0') != std::string::npos;
   if (!read) {
-    const DefinitionWalk walk(text_);
-    std::cerr << ExplainReadError(walk, QuenzelLastReadError(), name_);
-    if (text_.find('\0') != std::string::npos)
+    switch (why.error.kind) {
+      case ReadErrorKind::kOpenFailed:
+        std::cerr << "quenzel: cannot open " << name_ << ": " << WhyUnreadable(common.file) << "\n";
+        return false;
+      case ReadErrorKind::kUnicode:
+        std::cerr << name_ << ": the file is UTF-16 text; save it as 8-bit text in its code page\n";
+        return false;
+      case ReadErrorKind::kReadFailed:
+        std::cerr << "quenzel: " << name_ << ": a read error stopped reading the file\n";
+        return false;
+      default:
+        break;
+    }
+    std::cerr << ExplainReadError(why, name_);
+    if (zeroBytes)
       std::cerr << name_
                 << ": the file holds zero bytes: UTF-16 text without a byte-order mark, "
                    "or no text at all?\n";
@@ -211,10 +192,9 @@ bool Catalogue::Load(const CommonOptions& common) {
   }
   if (blocks_.empty()) {
     std::cerr << name_ << ": no record block: no line begins with '#'"
-              << (text_.find('\0') != std::string::npos
-                      ? "; it holds zero bytes: UTF-16 text without a byte-order mark, or no "
-                        "text at all?"
-                      : "")
+              << (zeroBytes ? "; it holds zero bytes: UTF-16 text without a byte-order mark, or "
+                              "no text at all?"
+                            : "")
               << "\n";
     return false;
   }

@@ -38,12 +38,12 @@ class Catalogue {
   const std::vector<CQuenzelRecord>& blocks() const { return blocks_; }
   // The lookups' records in record-number order.
   std::vector<const CQuenzelRecord*> ByNumberOrder() const;
-  // The file's bytes and its name for messages.
+  // The file's bytes as the library read them, and its name for messages.
   const std::string& text() const { return text_; }
   const std::string& name() const { return name_; }
 
  private:
-  bool ReadText(const std::string& path);
+  bool ReadStandardInput();
 
   std::string name_;
   std::string text_;

@@ -158,12 +158,16 @@ DefinitionWalk::DefinitionWalk(const std::string& text) {
   }
 }
 
-std::string ExplainReadError(const DefinitionWalk& walk, const QuenzelReadError& error,
+std::string ExplainReadError(const quenzel::detail::DefinitionDiagnosis& why,
                              const std::string& fileName) {
-  const std::vector<Piece>& pieces = walk.pieces();
-  if (error.line < 1 || static_cast<std::size_t>(error.line) > pieces.size())
-    return fileName + ": the file could not be loaded\n";
-  const Piece& piece = pieces[static_cast<std::size_t>(error.line) - 1];
+  const QuenzelReadError& error = why.error;
+  if (why.fileLine < 1) return fileName + ": the file could not be loaded\n";
+  Piece piece;
+  piece.text = why.piece;
+  piece.line = why.fileLine;
+  piece.column = static_cast<std::size_t>(why.column);
+  piece.header = why.header;
+  piece.why = why.field;
   std::string where = fileName + ":" + std::to_string(piece.line) + ": ";
   std::string reason;
   switch (error.kind) {

@@ -1,8 +1,8 @@
-// A second look at a definition file, for `check`: the file walked with the
-// library's own line reader and line grammar, block by block, so that a
-// failure can be explained in the user's terms (which line of the file, what
-// is wrong on it) and the lines that load but lose their meaning can be
-// pointed out. The library's reader gives the verdict; this only explains.
+// A failed read in the user's words, from the library loader's diagnosis;
+// and, for `check --strict`, a second look at a file that loaded: walked
+// with the library's own line reader and line grammar, block by block, to
+// point out the lines that load but lose their meaning, which the library
+// has no reason to know.
 #ifndef QUENZEL_TOOLS_DEFINITION_WALK_H_
 #define QUENZEL_TOOLS_DEFINITION_WALK_H_
 
@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "definition_line.h"
+#include "definition_reader.h"
 
 namespace quenzel_tool {
 
@@ -53,8 +54,10 @@ class DefinitionWalk {
   std::vector<WalkedBlock> blocks_;
 };
 
-// "FILE:LINE: ...why...\n    <the line>\n" for a failed read.
-std::string ExplainReadError(const DefinitionWalk& walk, const QuenzelReadError& error,
+// "FILE:LINE: ...why...\n    <the line>\n" for a failed read, from the
+// library's diagnosis; the tool adds the words for the fault and, for an
+// unknown word, what the user may have meant.
+std::string ExplainReadError(const quenzel::detail::DefinitionDiagnosis& why,
                              const std::string& fileName);
 
 // The traps of a file that loads: lines that are read differently from what

@@ -25,11 +25,10 @@ namespace {
 
 // Takes one piece of a line from `sb` into `line` (see ReadLine) and gives
 // the state it leaves: end of stream, a full piece (fail), or good.
-std::ios::iostate TakePiece(std::streambuf* sb, std::string& line) {
+std::ios::iostate TakePiece(std::streambuf* sb, std::string& line, int& stored) {
   std::ios::iostate state = std::ios::goodbit;
   bool taken = false;
   bool stopped = false;  // a zero byte ended the text; later characters are dropped
-  int stored = 0;
   for (;;) {
     int c = sb->sgetc();
     if (c == std::char_traits<char>::eof()) {
@@ -69,7 +68,19 @@ std::ios::iostate TakePiece(std::streambuf* sb, std::string& line) {
   return state;
 }
 
+void OpenFileLine(ReadPosition& position) {
+  if (position.lineOpen) return;
+  if (position.fileLine < INT_MAX) ++position.fileLine;
+  position.taken = 0;
+  position.lineOpen = true;
+}
+
 }  // namespace
+
+void CountTaken(ReadPosition& position, int count) {
+  OpenFileLine(position);
+  if (position.taken < INT_MAX - count) position.taken += count;
+}
 
 void ReadLine(std::istream& in, std::string& line) {
   line.clear();
@@ -80,7 +91,14 @@ void ReadLine(std::istream& in, std::string& line) {
   std::istream::sentry ok(in, true);
   if (!ok) return;  // the sentry has set failbit
   std::ios::iostate state = std::ios::goodbit;
-  if (!GuardBuffer(in, [&] { state = TakePiece(in.rdbuf(), line); })) return;
+  int stored = 0;
+  OpenFileLine(position);
+  position.column = position.taken + 1;
+  const bool read = GuardBuffer(in, [&] { state = TakePiece(in.rdbuf(), line, stored); });
+  // Only a full piece leaves the file line open.
+  position.lineOpen = read && state == std::ios::failbit;
+  if (position.taken < INT_MAX - stored) position.taken += stored;
+  if (!read) return;
   // A full piece whose text is empty (it began with a zero byte) has still
   // moved the stream on: like any full piece, it leaves the stream good.
   if (!line.empty() || state == std::ios::failbit)

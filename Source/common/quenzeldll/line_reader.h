@@ -20,8 +20,20 @@ constexpr int kMaxLinePiece = 1023;
 struct ReadPosition {
   int line = 0;
   int token = 0;
+  // The latest piece in the file's own terms: its line (from 1) and the
+  // column where it starts (from 1); a line longer than a piece gives
+  // several pieces on one file line.
+  int fileLine = 0;
+  int column = 1;
+  int taken = 0;          // characters of the current file line taken so far
+  bool lineOpen = false;  // the current file line goes on after them
 };
 ReadPosition& CurrentPosition();
+
+// Counts `count` characters of the current file line that the caller took
+// itself (the '#' that opens a record block), so that the next piece's
+// column counts them.
+void CountTaken(ReadPosition& position, int count);
 
 // Reads up to the next line feed (taken, not stored), at most kMaxLinePiece
 // characters, into `line`. A carriage return right before the line feed is

@@ -71,14 +71,16 @@ CQuenzelRecord* CQuenzelFile::GetRecord(int number) {
   return GetRecord(key->second);
 }
 
-void CQuenzelFile::AddRecord(const CQuenzelRecord& record) {
-  std::string number = std::to_string(record.recordNumber);
-  const std::string& key = record.name.empty() ? number : record.name;
+void CQuenzelFile::AddRecord(const std::string& number, const std::string& key,
+                             const CQuenzelRecord& record) {
   recordKeys.emplace(number, key);
   records.emplace(key, record);  // the copy builds the record's field indexes
 }
 
 bool CQuenzelFile::Read(const std::string& logName) {
-  return detail::ReadDefinitionFile(definitionPath, logName,
-                                    [this](const CQuenzelRecord& record) { AddRecord(record); });
+  return detail::LoadDefinitionFile(
+      definitionPath, detail::NativePath(definitionPath), logName,
+      [this](const std::string& number, const std::string& key, const CQuenzelRecord& record) {
+        AddRecord(number, key, record);
+      });
 }

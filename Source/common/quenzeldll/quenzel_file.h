@@ -57,9 +57,9 @@ class QUENZEL_API CQuenzelFile {
   // Reads the definition file at definitionPath into the maps; its audit
   // entries go to `logName` (empty: none).
   bool Read(const std::string& logName);
-  // Files `record` under its name (or number text) and its number; an
-  // existing key keeps its entry.
-  void AddRecord(const CQuenzelRecord& record);
+  // Files `record` under `key` (its name, or its number text) and its
+  // number text; an existing key keeps its entry.
+  void AddRecord(const std::string& number, const std::string& key, const CQuenzelRecord& record);
 };
 
 #endif  // QUENZEL_QUENZEL_FILE_H_
