@@ -37,6 +37,14 @@ class Field:
     def __reduce_ex__(self, protocol: Any) -> Any:
         raise TypeError("a quenzel field cannot be pickled: it lives in the library")
 
+    def __copy__(self) -> "Field":
+        """Another view of the same field of the same record."""
+        return Field(self._record, self._index)
+
+    def __deepcopy__(self, memo: Dict[int, Any]) -> "Field":
+        """The same field of a new copy of the record."""
+        return Field(self._record.copy(), self._index)
+
     @property
     def _handle(self) -> int:
         record = self._record
