@@ -14,6 +14,7 @@ more than the input has given it.
 from __future__ import annotations
 
 import ctypes
+import io
 import re
 import warnings
 from typing import TYPE_CHECKING, BinaryIO, Callable, Iterator, List, Optional
@@ -44,6 +45,10 @@ class _Buffer:
         self.pos = 0  # the first unread byte in data
         self.base = 0  # the stream offset of data[0]
         self.at_end = False
+        try:
+            self.seekable = bool(stream.seekable())
+        except (AttributeError, OSError, ValueError):
+            self.seekable = False
 
     @property
     def offset(self) -> int:
@@ -73,6 +78,9 @@ class _Buffer:
         length that a record claims makes the buffer grow only as fast as
         data arrives."""
         held = len(self.data) - self.pos
+        if held < wanted and self.seekable:
+            self._read_again(wanted, held)
+            return
         chunks = []
         while held < wanted:
             chunk = self.stream.read(min(wanted - held,
@@ -83,6 +91,20 @@ class _Buffer:
             held += len(chunk)
         if not self._take(chunks) or held < wanted:
             self.at_end = True
+
+    def _read_again(self, wanted: int, held: int) -> None:
+        # A stream that can seek tells how much it holds, which bounds the
+        # read: the unread bytes and what the record needs are read again
+        # in one piece, and no pieces need joining.
+        stream = self.stream
+        begin = stream.tell() - held
+        end = stream.seek(0, io.SEEK_END)
+        stream.seek(begin)
+        self.data = stream.read(min(wanted, max(end - begin, held)))
+        self.address = ctypes.cast(ctypes.c_char_p(self.data), ctypes.c_void_p).value or 0
+        self.base += self.pos
+        self.pos = 0
+        self.at_end = len(self.data) < wanted
 
     def skip_separators(self) -> bool:
         """Moves past separators and comment lines; False at the end."""

@@ -54,19 +54,25 @@ def test_skips_warn_without_a_callback(catalogue, tmp_path):
 
 
 class CountingStream(io.BytesIO):
-    def __init__(self, data):
+    """A stream that counts its reads, and may refuse to seek as a pipe does."""
+
+    def __init__(self, data, seekable=True):
         super().__init__(data)
-        self.reads = 0
+        self.reads, self.can_seek = 0, seekable
 
     def read(self, size=-1):
         self.reads += 1
         return super().read(size)
 
+    def seekable(self):
+        return self.can_seek
 
-def test_a_long_record_is_read_in_growing_pieces(catalogue):
+
+@pytest.mark.parametrize("seekable", [True, False])
+def test_a_long_record_is_read_in_growing_pieces(catalogue, seekable):
     picture = base64.b64encode(bytes(range(1, 256)) * 160)  # 54,400 bytes
     data = b'12 20 %d "%s" 0 ' % (len(picture), picture) + GOOD
-    stream = CountingStream(data)
+    stream = CountingStream(data, seekable)
     records = list(catalogue.reader(stream, 16))
     assert [record.number for record in records] == [12, 12]
     assert records[0].field("PICTURE").value.encode("latin-1", "replace")[:3] == b"\x01\x02\x03"
@@ -78,8 +84,9 @@ def test_a_long_record_is_read_in_growing_pieces(catalogue):
     (b"/" + b"x" * 300000, []),
     (b'12 1 99999999999999 "4711" 0 ', ["the input ends inside the value"]),
 ])
-def test_hostile_streams_are_read_in_few_pieces(catalogue, data, reasons):
-    stream, reports = CountingStream(data), []
+@pytest.mark.parametrize("seekable", [True, False])
+def test_hostile_streams_are_read_in_few_pieces(catalogue, data, reasons, seekable):
+    stream, reports = CountingStream(data, seekable), []
     records = list(catalogue.reader(stream, 16, errors="skip",
                                     on_skip=lambda *stretch: reports.append(stretch)))
     assert stream.reads < 30 and len(records) == (1 if data.endswith(GOOD) else 0)
