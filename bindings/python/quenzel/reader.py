@@ -3,7 +3,9 @@
 The reader keeps the bytes it has read in one buffer and hands the library
 the unread part in place, so that a record is read once it is whole. When
 the length of a value tells that the buffer holds too little, the buffer
-grows to that length first, in reads of at most eight times what it holds;
+grows to that length first: from a stream that can seek, in one read of
+the record again, bounded by what the stream holds; from any other stream,
+in reads of at most eight times what the buffer holds;
 when the library's reader runs out of input with no such hint, the buffer
 doubles before the record is read again. The bytes read and handed over
 for a record of n bytes thus add up to a small multiple of n: the reader
