@@ -5,9 +5,9 @@ the unread part in place, so that a record is read once it is whole. When
 the length of a value tells that the buffer holds too little, the buffer
 grows to that length first: from a stream that can seek, in one read of
 the record again, bounded by what the stream holds; from any other stream,
-in reads of at most eight times what the buffer holds;
-when the library's reader runs out of input with no such hint, the buffer
-doubles before the record is read again. The bytes read and handed over
+in reads of at most eight times what the buffer holds. When the library's
+reader runs out of input with no such hint, the buffer doubles before the
+record is read again. The bytes read and handed over
 for a record of n bytes thus add up to a small multiple of n: the reader
 is linear in its input, however long a record is, and never holds much
 more than the input has given it.
