@@ -67,6 +67,22 @@ static QuenzelCatalogue* LoadExample(void) {
   CHECK(quenzel_catalogue_initialise(catalogue, "missing.def", "", NULL, "") == 0);
   quenzel_last_read_error(&stop, text, sizeof text);
   CHECK(stop.kind == 2 && strstr(text, "missing.def") != NULL);
+  /* A path as given, and a later failure that reads no line reports line 0. */
+  {
+    QuenzelCatalogue* bad = quenzel_catalogue_create();
+    CHECK(quenzel_catalogue_initialise_from_path(
+              bad, QUENZEL_SOURCE_DIR "/tests/cli/input/bad_type.def", "") == 0);
+    quenzel_last_read_error(&stop, text, sizeof text);
+    CHECK(stop.kind == 5 && stop.line > 0 && stop.token > 0);
+    CHECK(quenzel_catalogue_initialise_from_path(bad, "no/such.def", "") == 0);
+    quenzel_last_read_error(&stop, text, sizeof text);
+    CHECK(stop.kind == 2 && stop.line == 0 && stop.token == 0 && strcmp(text, "no/such.def") == 0);
+    CHECK(quenzel_catalogue_initialise_from_path(bad, "", "") == QUENZEL_INVALID_ARGUMENT);
+    CHECK(quenzel_catalogue_initialise_from_path(bad, QUENZEL_SOURCE_DIR "/examples/zqapi/shop.def",
+                                                 NULL) == 1);
+    CHECK(quenzel_catalogue_record_count(bad) == 18);
+    quenzel_catalogue_free(bad);
+  }
   CHECK(quenzel_catalogue_initialise(catalogue, "shop.def", "", NULL, "") == 1);
   CHECK(quenzel_catalogue_record_count(catalogue) == 18);
   CHECK(quenzel_catalogue_record_at(catalogue, 18) == NULL);

@@ -50,8 +50,8 @@ def decode(catalogue: quenzel.Catalogue, capture_paths: list) -> int:
         with open(path, "rb") as capture:
             try:
                 for record in catalogue.reader(capture):
-                    fields = [{"number": f.number, "name": f.name, "value": f.text}
-                              for f in record]
+                    fields = [{"number": f.number, "name": f.name, "value": f.value}
+                              for f in record.fields()]
                     line = {"record": record.number, "name": record.name, "fields": fields}
                     print(json.dumps(line, ensure_ascii=False, separators=(",", ":")))
                     record.close()

@@ -66,10 +66,13 @@ else()
   run(actual ${PYTHON} ${SOURCE}/quenzel_items.py decode shop.def ${records})
 endif()
 
-# The tool may show numbers with or without the field's leading zeros.
-foreach(output expected actual)
-  string(REGEX REPLACE "\"value\":\"0+([0-9])" "\"value\":\"\\1" ${output} "${${output}}")
-endforeach()
+# The C host prints numbers as the text getter gives them, with the field's
+# leading zeros; the Python host prints stored values, as the tool does.
+if(HOST STREQUAL "c")
+  foreach(output expected actual)
+    string(REGEX REPLACE "\"value\":\"0+([0-9])" "\"value\":\"\\1" ${output} "${${output}}")
+  endforeach()
+endif()
 if(NOT actual STREQUAL expected)
   file(WRITE ${WORK_DIR}/expected.txt "${expected}")
   file(WRITE ${WORK_DIR}/actual.txt "${actual}")

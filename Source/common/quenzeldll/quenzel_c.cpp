@@ -351,6 +351,13 @@ int QUENZEL_C_CALL quenzel_catalogue_initialise(QuenzelCatalogue* catalogue, con
   });
 }
 
+int QUENZEL_C_CALL quenzel_catalogue_initialise_from_path(QuenzelCatalogue* catalogue,
+                                                          const char* path, const char* log_name) {
+  if (path == nullptr || *path == '\0') return QUENZEL_INVALID_ARGUMENT;
+  return Call(catalogue,
+              [&] { return Code(Cast(catalogue)->InitialiseFromPath(path, Text(log_name))); });
+}
+
 const QuenzelRecord* QUENZEL_C_CALL quenzel_catalogue_record(QuenzelCatalogue* catalogue,
                                                              int number) {
   if (catalogue == nullptr) return nullptr;

@@ -51,6 +51,15 @@ bool CQuenzelFile::Initialise(const std::string& fileName, const std::string& lo
   return true;
 }
 
+bool CQuenzelFile::InitialiseFromPath(const std::string& path, const std::string& logName) {
+  detail::ClearReadError();
+  const bool audit = detail::ReadSwitch(settings::kAuditLog, "");
+  definitionPath = path;
+  logbook_log_msg(logName.c_str(), detail::kAuditSource, detail::kEventCatalogue, 0, 10, 0,
+                  definitionPath.c_str(), definitionPath.c_str(), "%s%s%z", kReadOperation);
+  return Read(audit ? logName : std::string());
+}
+
 CQuenzelRecord* CQuenzelFile::GetRecord(std::string name) {
   auto it = records.find(name);
   return it == records.end() ? nullptr : &it->second;

@@ -11,7 +11,12 @@ QuenzelReadError QuenzelLastReadError() { return t_lastError; }
 namespace quenzel {
 namespace detail {
 
-void ClearReadError() { t_lastError = QuenzelReadError(); }
+// The line and token counters start again too, so that a load that fails
+// before reading a line does not report where an earlier load stopped.
+void ClearReadError() {
+  t_lastError = QuenzelReadError();
+  CurrentPosition() = ReadPosition();
+}
 
 void ReportReadError(ReadErrorKind kind, const std::string& definitionPath, int recordNumber,
                      int fieldNumber) {

@@ -10,6 +10,7 @@
 namespace quenzel {
 namespace detail {
 
+// Forgets the latest failure and restarts the line and token counters.
 void ClearReadError();
 // Records a failure at the current line and token counters.
 void ReportReadError(ReadErrorKind kind, const std::string& definitionPath, int recordNumber,

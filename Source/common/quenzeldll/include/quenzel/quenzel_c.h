@@ -47,7 +47,7 @@
 
 /* The version of this interface that the header describes; it grows when a
  * function is added or changed. Compare with quenzel_interface_version(). */
-#define QUENZEL_C_INTERFACE_VERSION 1
+#define QUENZEL_C_INTERFACE_VERSION 2
 
 #ifdef __cplusplus
 extern "C" {
@@ -121,6 +121,13 @@ QUENZEL_API int QUENZEL_C_CALL quenzel_catalogue_initialise(QuenzelCatalogue* ca
                                                             const char* file_name,
                                                             const char* log_name, char* reserved,
                                                             const char* required_version);
+/* CQuenzelFile::InitialiseFromPath: loads the definition file at `path`
+ * (absolute, or relative to the working directory) without the registry's
+ * folder, the cache or a version check. 1 loaded, 0 not, or a negative
+ * code (QUENZEL_INVALID_ARGUMENT for a NULL or empty path). */
+QUENZEL_API int QUENZEL_C_CALL quenzel_catalogue_initialise_from_path(QuenzelCatalogue* catalogue,
+                                                                      const char* path,
+                                                                      const char* log_name);
 /* The template of a record by number or by name (case-sensitive), or NULL. */
 QUENZEL_API const QuenzelRecord* QUENZEL_C_CALL
 quenzel_catalogue_record(QuenzelCatalogue* catalogue, int number);

@@ -38,6 +38,12 @@ class QUENZEL_API CQuenzelFile {
   bool Initialise(const std::string& fileName, const std::string& logName, char* reserved,
                   const std::string& requiredVersion);
 
+  /// Loads the catalogue from the definition file at `path` as the caller
+  /// names it (absolute, or relative to the working directory): no registry
+  /// folder, no cache, no version check. The audit entries and the result
+  /// are those of Initialise.
+  bool InitialiseFromPath(const std::string& path, const std::string& logName);
+
   /// The template stored under `name` (case-sensitive), or null.
   CQuenzelRecord* GetRecord(std::string name);
   /// The template of record `number`, or null.
