@@ -26,3 +26,16 @@ if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)
            COMMAND ${QUENZEL_BINDINGS_PYTHON} ${bindings_dir}/check_exports.py
                    --objdump ${QUENZEL_OBJDUMP} $<TARGET_FILE:quenzel>)
 endif()
+
+# The assembly and the unit from an installed tree (examples/dotnet and
+# examples/pascal built against it).
+if(QUENZEL_INSTALL AND QUENZEL_BUILD_TOOLS AND NOT WIN32 AND QUENZEL_MCS)
+  find_program(QUENZEL_MONO NAMES mono NO_CMAKE_FIND_ROOT_PATH)
+  add_test(NAME install.bindings
+           COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${PROJECT_BINARY_DIR} -DSOURCE_DIR=${PROJECT_SOURCE_DIR}
+                   -DWORK_DIR=${PROJECT_BINARY_DIR}/bindings/install-test -DMCS=${QUENZEL_MCS}
+                   -DMONO=${QUENZEL_MONO} -DFPC=${QUENZEL_FPC} -DLIBDIR=${CMAKE_INSTALL_LIBDIR}
+                   -DDOTNET_DIR=${QUENZEL_DOTNET_INSTALL_DIR} -DPASCAL_DIR=${QUENZEL_PASCAL_INSTALL_DIR}
+                   -P ${bindings_dir}/tests/install_bindings.cmake)
+  set_tests_properties(install.bindings PROPERTIES TIMEOUT 600 LABELS slow)
+endif()

@@ -35,7 +35,7 @@ class Type(NamedTuple):
     stack: int  # bytes the argument takes on the 32-bit stdcall stack
 
 
-HANDLES = ("QuenzelCatalogue", "QuenzelRecord", "QuenzelField")
+HANDLES = ["QuenzelCatalogue", "QuenzelRecord", "QuenzelField"]
 # Every C type the header uses. A new one stops the script with a message
 # naming it, so that its marshalling is decided here, once.
 TYPES: Dict[str, Type] = {
@@ -55,9 +55,18 @@ TYPES: Dict[str, Type] = {
     "unsigned char*": Type("out byte", "PByte", 4),
     "QuenzelReadStop*": Type("out ReadStop", "PQuenzelReadStop", 4),
 }
-for _handle in HANDLES:
-    TYPES[_handle + "*"] = Type("IntPtr", "P" + _handle, 4)
-    TYPES["const " + _handle + "*"] = Type("IntPtr", "P" + _handle, 4)
+
+
+def add_handle(name: str) -> None:
+    """An opaque handle type: a pointer in both languages."""
+    if name not in HANDLES:
+        HANDLES.append(name)
+    TYPES[name + "*"] = Type("IntPtr", "P" + name, 4)
+    TYPES["const " + name + "*"] = Type("IntPtr", "P" + name, 4)
+
+
+for _handle in list(HANDLES):
+    add_handle(_handle)
 
 # Pascal reserves some parameter names the header uses.
 PASCAL_RESERVED = {"type", "on", "record", "unit", "label", "file", "set", "string", "result"}
@@ -98,6 +107,13 @@ def parse(header: str) -> Tuple[List[Function], List[Enum], List[Tuple[str, str]
     code = re.sub(r"/\*.*?\*/", " ", header, flags=re.S)
     code = re.sub(r"//[^\n]*", " ", code)
     code = re.sub(r"#[^\n]*", " ", code)
+    # Opaque structures are handles; pointers to functions (callbacks the
+    # library calls, getters it hands out) travel as plain pointers.
+    for match in re.finditer(r"typedef\s+struct\s+(\w+)\s+(\w+)\s*;", code):
+        add_handle(match.group(2))
+    for match in re.finditer(r"typedef[^;{}]*?\(\s*QUENZEL_C_CALL\s*\*\s*(\w+)\s*\)\s*\([^)]*\)\s*;",
+                             code):
+        TYPES[match.group(1)] = Type("IntPtr", "Pointer", 4)
     functions = []
     for match in re.finditer(r"QUENZEL_API\s+(.*?)\bQUENZEL_C_CALL\s+(\w+)\s*\((.*?)\)\s*;",
                              code, re.S):

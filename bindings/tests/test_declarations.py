@@ -44,6 +44,20 @@ class Generator(unittest.TestCase):
         self.assertEqual(check_exports.pascal_declarations(pascal),
                          {"quenzel_f": 16, "quenzel_g": 12, "quenzel_h": 0})
 
+    def test_new_handles_and_function_pointers_need_no_edit(self):
+        functions, _, _ = generate.parse(
+            "typedef struct QuenzelReader QuenzelReader;\n"
+            "typedef size_t(QUENZEL_C_CALL* QuenzelGetter)(const QuenzelField* f, int which);\n"
+            "QUENZEL_API QuenzelGetter QUENZEL_C_CALL quenzel_getter(int which);\n"
+            "QUENZEL_API int QUENZEL_C_CALL quenzel_reader_next(QuenzelReader* reader,\n"
+            "                                                   long long* value);")
+        self.assertEqual([f.stack for f in functions], [4, 8])
+        pascal = generate.pascal(functions, [], [])
+        self.assertIn("PQuenzelReader = type Pointer;", pascal)
+        self.assertIn("function quenzel_getter(which: Integer): Pointer;", pascal)
+        self.assertIn("static extern IntPtr quenzel_getter(int which);",
+                      generate.csharp(functions, [], []))
+
     def test_unknown_type_says_where_to_add_it(self):
         with self.assertRaises(SystemExit) as stop:
             generate.parse("QUENZEL_API int QUENZEL_C_CALL quenzel_x(double value);")
