@@ -40,7 +40,7 @@ namespace Quenzel.Tests
         public void LibraryAndCatalogue()
         {
             Assert.AreEqual(Library.InterfaceVersion, Library.LoadedInterfaceVersion);
-            StringAssert.IsMatch(@"^\d+\.\d+\.\d+$", Library.Version);
+            Assert.AreEqual(typeof(Library).Assembly.GetName().Version.ToString(3), Library.Version);
             Assert.AreEqual("Range Warning", Library.ResultName(Result.RangeWarning));
             Assert.AreEqual(18, catalogue.Count);
             Assert.AreEqual(new[] { 1, 8, 9 }, catalogue.RecordNumbers.OrderBy(n => n).Take(3).ToArray());
