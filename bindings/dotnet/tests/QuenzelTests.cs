@@ -117,7 +117,7 @@ namespace Quenzel.Tests
             Assert.AreEqual(new object[] { "1250", 125L, "WEIGHT", "0-99999", -1L },
                             new object[] { tare.Value, tare.ToInt64(), tare.TypeName, tare.ValueList, tare.Maximum });
             Assert.AreEqual(-2, item.Measurement(Measurement.DestinationScalingFactor));
-            Assert.AreNotEqual(FieldFlag.Numeric & 0, tare.Flags & FieldFlag.Numeric);
+            Assert.AreEqual(FieldFlag.Numeric, tare.Flags & FieldFlag.Numeric);
             tare.Set(2.9f);
             Assert.AreEqual(2.0f, tare.ToSingle());
             item["FONT"].SetChar((byte)'C');
