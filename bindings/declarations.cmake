@@ -35,6 +35,7 @@ if(QUENZEL_INSTALL AND QUENZEL_BUILD_TOOLS AND NOT WIN32 AND QUENZEL_MCS)
            COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${PROJECT_BINARY_DIR} -DSOURCE_DIR=${PROJECT_SOURCE_DIR}
                    -DWORK_DIR=${PROJECT_BINARY_DIR}/bindings/install-test -DMCS=${QUENZEL_MCS}
                    -DMONO=${QUENZEL_MONO} -DFPC=${QUENZEL_FPC} -DLIBDIR=${CMAKE_INSTALL_LIBDIR}
+                   -DSOVERSION=${PROJECT_VERSION_MAJOR}
                    -DDOTNET_DIR=${QUENZEL_DOTNET_INSTALL_DIR} -DPASCAL_DIR=${QUENZEL_PASCAL_INSTALL_DIR}
                    -P ${bindings_dir}/tests/install_bindings.cmake)
   set_tests_properties(install.bindings PROPERTIES TIMEOUT 600 LABELS slow)

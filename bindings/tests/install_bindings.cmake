@@ -2,7 +2,7 @@
 # examples against the installed assembly and unit only, runs them with the
 # installed library and compares their records with the expected one.
 #   -DBUILD_DIR=<build tree> -DSOURCE_DIR=<repository> -DWORK_DIR=<scratch>
-#   -DMCS=<mcs> -DMONO=<mono> -DFPC=<fpc> -DLIBDIR=<lib folder below the prefix>
+#   -DMCS=<mcs> -DMONO=<mono> -DFPC=<fpc> -DLIBDIR=<lib folder below the prefix> -DSOVERSION=<n>
 #   -DDOTNET_DIR=<assembly folder> -DPASCAL_DIR=<unit folder>
 file(REMOVE_RECURSE ${WORK_DIR})
 file(MAKE_DIRECTORY ${WORK_DIR}/units)
@@ -31,7 +31,7 @@ run(ignored ${MCS} -nologo -codepage:utf8 -r:${prefix}/${DOTNET_DIR}/Quenzel.Int
     -out:${prefix}/${DOTNET_DIR}/items.exe ${SOURCE_DIR}/examples/dotnet/Items.cs)
 run(csharp ${MONO} ${prefix}/${DOTNET_DIR}/items.exe ${SOURCE_DIR}/examples PLU=4711 DESCRIPTION=Gouda)
 
-file(CREATE_LINK libquenzel.so.3 ${prefix}/${LIBDIR}/libquenzel.so SYMBOLIC)  # for the linker
+file(CREATE_LINK libquenzel.so.${SOVERSION} ${prefix}/${LIBDIR}/libquenzel.so SYMBOLIC)  # for the linker
 run(ignored ${FPC} -l- -v0 -FU${WORK_DIR}/units -Fu${prefix}/${PASCAL_DIR} -Fl${prefix}/${LIBDIR}
     -o${WORK_DIR}/items ${SOURCE_DIR}/examples/pascal/items.pas)
 run(pascal ${WORK_DIR}/items ${SOURCE_DIR}/examples PLU=4711 DESCRIPTION=Gouda)
