@@ -21,7 +21,7 @@ import sys
 from typing import Dict, List, NamedTuple, Tuple
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-HEADER = os.path.join(ROOT, "Source", "common", "quenzeldll", "quenzel_c.h")
+HEADER = os.path.join(ROOT, "Source", "common", "quenzeldll", "include", "quenzel", "quenzel_c.h")
 CSHARP = os.path.join(ROOT, "bindings", "dotnet", "NativeMethods.cs")
 PASCAL = os.path.join(ROOT, "bindings", "pascal", "quenzel.pas")
 PASCAL_BEGIN = "{ BEGIN declarations written by bindings/generate.py from quenzel_c.h }"
@@ -53,8 +53,10 @@ TYPES: Dict[str, Type] = {
     "long long*": Type("out long", "PInt64", 4),
     "float*": Type("out float", "PSingle", 4),
     "unsigned char*": Type("out byte", "PByte", 4),
-    "QuenzelReadStop*": Type("out ReadStop", "PQuenzelReadStop", 4),
 }
+# Members of the header's structures: (C#, Pascal) field types.
+STRUCT_MEMBERS: Dict[str, Tuple[str, str]] = {"int": ("int", "Integer"),
+                                              "size_t": ("UIntPtr", "NativeUInt")}
 
 
 def add_handle(name: str) -> None:
@@ -103,7 +105,7 @@ def split_parameter(text: str) -> Tuple[str, str]:
     return match.group(1).strip(), match.group(2)
 
 
-def parse(header: str) -> Tuple[List[Function], List[Enum], List[Tuple[str, str]]]:
+def parse(header: str) -> Tuple[List[Function], List[Enum], List[Tuple[str, str, str]]]:
     code = re.sub(r"/\*.*?\*/", " ", header, flags=re.S)
     code = re.sub(r"//[^\n]*", " ", code)
     code = re.sub(r"#[^\n]*", " ", code)
@@ -111,6 +113,10 @@ def parse(header: str) -> Tuple[List[Function], List[Enum], List[Tuple[str, str]
     # library calls, getters it hands out) travel as plain pointers.
     for match in re.finditer(r"typedef\s+struct\s+(\w+)\s+(\w+)\s*;", code):
         add_handle(match.group(2))
+    # Structures the caller passes for the library to fill.
+    for match in re.finditer(r"typedef\s+struct\s+(\w+)\s*\{", code):
+        name = match.group(1)
+        TYPES[name + "*"] = Type("out " + name[len("Quenzel"):], "P" + name, 4)
     for match in re.finditer(r"typedef[^;{}]*?\(\s*QUENZEL_C_CALL\s*\*\s*(\w+)\s*\)\s*\([^)]*\)\s*;",
                              code):
         TYPES[match.group(1)] = Type("IntPtr", "Pointer", 4)
@@ -145,9 +151,10 @@ def parse(header: str) -> Tuple[List[Function], List[Enum], List[Tuple[str, str]
         for member in match.group(2).split(";"):
             if member.strip():
                 type_, name = split_parameter(member)
-                if type_ != "int":
-                    sys.exit(f"generate.py: the structure member '{member.strip()}' is not an int")
-                structs.append((match.group(1), name))
+                if type_ not in STRUCT_MEMBERS:
+                    sys.exit(f"generate.py: the structure member '{member.strip()}' has a type "
+                             f"the bindings do not marshal: add it to STRUCT_MEMBERS")
+                structs.append((match.group(1), name, type_))
     if not functions:
         sys.exit("generate.py: no QUENZEL_API function found in quenzel_c.h")
     return functions, enums, structs
@@ -164,7 +171,8 @@ def enum_prefix(enum: Enum) -> str:
     return prefix[:prefix.rfind("_") + 1] if len(names) > 1 else "QUENZEL_"
 
 
-def csharp(functions: List[Function], enums: List[Enum], structs: List[Tuple[str, str]]) -> str:
+def csharp(functions: List[Function], enums: List[Enum], structs: List[Tuple[str, str, str]],
+           version: int) -> str:
     out = [
         "// Written by bindings/generate.py from quenzel_c.h: edit the header, then run",
         f"// `{REGENERATE}`. One P/Invoke declaration per entry point; texts go",
@@ -187,17 +195,19 @@ def csharp(functions: List[Function], enums: List[Enum], structs: List[Tuple[str
             out.append(f"        {camel(member[len(prefix):])} = {value},")
         out.append("    }")
         out.append("")
-    for struct in sorted({struct for struct, _ in structs}):
-        out.append("    /// <summary>Where the latest catalogue load stopped.</summary>")
+    for struct in sorted({item[0] for item in structs}):
+        out.append(f"    /// <summary>The C interface's {struct}.</summary>")
         out.append("    [StructLayout(LayoutKind.Sequential)]")
         out.append(f"    public struct {struct[len('Quenzel'):]}")
         out.append("    {")
-        for _, member in (item for item in structs if item[0] == struct):
-            out.append(f"        public int {camel(member)};")
+        for _, member, type_ in (item for item in structs if item[0] == struct):
+            out.append(f"        public {STRUCT_MEMBERS[type_][0]} {camel(member)};")
         out.append("    }")
         out.append("")
     out.append("    internal static partial class NativeMethods")
     out.append("    {")
+    out.append("        /// <summary>The interface version these declarations were written for.</summary>")
+    out.append(f"        internal const int InterfaceVersion = {version};")
     for function in functions:
         out.append(f"        [DllImport(Library, CallingConvention = CallingConvention.StdCall, "
                    f"ExactSpelling = true)]")
@@ -210,8 +220,10 @@ def csharp(functions: List[Function], enums: List[Enum], structs: List[Tuple[str
     return "\n".join(out) + "\n"
 
 
-def pascal(functions: List[Function], enums: List[Enum], structs: List[Tuple[str, str]]) -> str:
-    out = [PASCAL_BEGIN, "", "const"]
+def pascal(functions: List[Function], enums: List[Enum], structs: List[Tuple[str, str, str]],
+           version: int) -> str:
+    out = [PASCAL_BEGIN, "", "const", "  { the interface version these declarations were written for }",
+           f"  QUENZEL_C_INTERFACE_VERSION = {version};"]
     for enum in enums:
         out.append(f"  {{ {enum.name} }}")
         for member, value in enum.members:
@@ -219,10 +231,10 @@ def pascal(functions: List[Function], enums: List[Enum], structs: List[Tuple[str
     out += ["", "type"]
     for handle in HANDLES:
         out.append(f"  P{handle} = type Pointer;")
-    for struct in sorted({struct for struct, _ in structs}):
+    for struct in sorted({item[0] for item in structs}):
         out.append(f"  T{struct} = record")
-        for _, member in (item for item in structs if item[0] == struct):
-            out.append(f"    {camel(member)}: Integer;")
+        for _, member, type_ in (item for item in structs if item[0] == struct):
+            out.append(f"    {camel(member)}: {STRUCT_MEMBERS[type_][1]};")
         out.append("  end;")
         out.append(f"  P{struct} = ^T{struct};")
     out.append("")
@@ -248,17 +260,26 @@ def pascal_file(current: str, declarations: str) -> str:
     return current[:begin] + declarations + current[end + len(PASCAL_END):]
 
 
+def interface_version(header: str) -> int:
+    match = re.search(r"#define\s+QUENZEL_C_INTERFACE_VERSION\s+(\d+)", header)
+    if not match:
+        sys.exit("generate.py: quenzel_c.h does not define QUENZEL_C_INTERFACE_VERSION")
+    return int(match.group(1))
+
+
 def main() -> int:
     check = sys.argv[1:] == ["--check"]
     if sys.argv[1:] not in ([], ["--check"]):
         print(__doc__)
         return 2
     with open(HEADER, encoding="utf-8") as stream:
-        functions, enums, structs = parse(stream.read())
+        header = stream.read()
+    functions, enums, structs = parse(header)
+    version = interface_version(header)
     with open(PASCAL, encoding="utf-8") as stream:
         pascal_now = stream.read()
-    wanted = {CSHARP: csharp(functions, enums, structs),
-              PASCAL: pascal_file(pascal_now, pascal(functions, enums, structs))}
+    wanted = {CSHARP: csharp(functions, enums, structs, version),
+              PASCAL: pascal_file(pascal_now, pascal(functions, enums, structs, version))}
     stale = []
     for path, text in wanted.items():
         try:

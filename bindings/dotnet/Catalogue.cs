@@ -8,7 +8,7 @@ namespace Quenzel
     public static class Library
     {
         /// <summary>The interface version these declarations were written for.</summary>
-        public const int InterfaceVersion = 1;
+        public const int InterfaceVersion = NativeMethods.InterfaceVersion;
 
         /// <summary>The interface version of the loaded library.</summary>
         public static int LoadedInterfaceVersion { get { return NativeMethods.quenzel_interface_version(); } }

@@ -96,7 +96,7 @@ namespace Quenzel
         SingleCharacter = 4096,
     }
 
-    /// <summary>Where the latest catalogue load stopped.</summary>
+    /// <summary>The C interface's QuenzelReadStop.</summary>
     [StructLayout(LayoutKind.Sequential)]
     public struct ReadStop
     {
@@ -107,8 +107,22 @@ namespace Quenzel
         public int FieldNumber;
     }
 
+    /// <summary>The C interface's QuenzelRecordStop.</summary>
+    [StructLayout(LayoutKind.Sequential)]
+    public struct RecordStop
+    {
+        public int Fault;
+        public int FieldNumber;
+        public int Result;
+        public UIntPtr ElementOffset;
+        public UIntPtr Consumed;
+        public UIntPtr Next;
+    }
+
     internal static partial class NativeMethods
     {
+        /// <summary>The interface version these declarations were written for.</summary>
+        internal const int InterfaceVersion = 2;
         [DllImport(Library, CallingConvention = CallingConvention.StdCall, ExactSpelling = true)]
         internal static extern int quenzel_interface_version();
         [DllImport(Library, CallingConvention = CallingConvention.StdCall, ExactSpelling = true)]
@@ -131,6 +145,8 @@ namespace Quenzel
         internal static extern void quenzel_catalogue_free(IntPtr catalogue);
         [DllImport(Library, CallingConvention = CallingConvention.StdCall, ExactSpelling = true)]
         internal static extern int quenzel_catalogue_initialise(IntPtr catalogue, byte[] file_name, byte[] log_name, byte[] reserved, byte[] required_version);
+        [DllImport(Library, CallingConvention = CallingConvention.StdCall, ExactSpelling = true)]
+        internal static extern int quenzel_catalogue_initialise_from_path(IntPtr catalogue, byte[] path, byte[] log_name);
         [DllImport(Library, CallingConvention = CallingConvention.StdCall, ExactSpelling = true)]
         internal static extern IntPtr quenzel_catalogue_record(IntPtr catalogue, int number);
         [DllImport(Library, CallingConvention = CallingConvention.StdCall, ExactSpelling = true)]
@@ -185,6 +201,8 @@ namespace Quenzel
         internal static extern int quenzel_record_write(IntPtr record, byte[] buffer, UIntPtr capacity, out UIntPtr needed);
         [DllImport(Library, CallingConvention = CallingConvention.StdCall, ExactSpelling = true)]
         internal static extern int quenzel_record_read(IntPtr record, byte[] data, UIntPtr size, out UIntPtr consumed);
+        [DllImport(Library, CallingConvention = CallingConvention.StdCall, ExactSpelling = true)]
+        internal static extern int quenzel_record_read_stop(IntPtr record, byte[] data, UIntPtr size, out RecordStop stop);
         [DllImport(Library, CallingConvention = CallingConvention.StdCall, ExactSpelling = true)]
         internal static extern int quenzel_field_set_text(IntPtr field, byte[] text, UIntPtr length, int private_override);
         [DllImport(Library, CallingConvention = CallingConvention.StdCall, ExactSpelling = true)]

@@ -30,12 +30,12 @@ const
 {$ELSE}
   QuenzelLibrary = 'quenzel';
 {$ENDIF}
-  { The interface version these declarations were written for. }
-  QuenzelInterfaceVersion = 1;
 
 { BEGIN declarations written by bindings/generate.py from quenzel_c.h }
 
 const
+  { the interface version these declarations were written for }
+  QUENZEL_C_INTERFACE_VERSION = 2;
   { QuenzelResult }
   QUENZEL_NONE = 0;
   QUENZEL_RANGE_ERROR = 1;
@@ -117,6 +117,15 @@ type
     FieldNumber: Integer;
   end;
   PQuenzelReadStop = ^TQuenzelReadStop;
+  TQuenzelRecordStop = record
+    Fault: Integer;
+    FieldNumber: Integer;
+    Result: Integer;
+    ElementOffset: NativeUInt;
+    Consumed: NativeUInt;
+    Next: NativeUInt;
+  end;
+  PQuenzelRecordStop = ^TQuenzelRecordStop;
 
 function quenzel_interface_version: Integer;
   {$IFDEF MSWINDOWS}stdcall{$ELSE}cdecl{$ENDIF}; external QuenzelLibrary name 'quenzel_interface_version';
@@ -140,6 +149,8 @@ procedure quenzel_catalogue_free(catalogue: PQuenzelCatalogue);
   {$IFDEF MSWINDOWS}stdcall{$ELSE}cdecl{$ENDIF}; external QuenzelLibrary name 'quenzel_catalogue_free';
 function quenzel_catalogue_initialise(catalogue: PQuenzelCatalogue; file_name: PAnsiChar; log_name: PAnsiChar; reserved: PAnsiChar; required_version: PAnsiChar): Integer;
   {$IFDEF MSWINDOWS}stdcall{$ELSE}cdecl{$ENDIF}; external QuenzelLibrary name 'quenzel_catalogue_initialise';
+function quenzel_catalogue_initialise_from_path(catalogue: PQuenzelCatalogue; path: PAnsiChar; log_name: PAnsiChar): Integer;
+  {$IFDEF MSWINDOWS}stdcall{$ELSE}cdecl{$ENDIF}; external QuenzelLibrary name 'quenzel_catalogue_initialise_from_path';
 function quenzel_catalogue_record(catalogue: PQuenzelCatalogue; number: Integer): PQuenzelRecord;
   {$IFDEF MSWINDOWS}stdcall{$ELSE}cdecl{$ENDIF}; external QuenzelLibrary name 'quenzel_catalogue_record';
 function quenzel_catalogue_record_by_name(catalogue: PQuenzelCatalogue; name: PAnsiChar): PQuenzelRecord;
@@ -194,6 +205,8 @@ function quenzel_record_write(record_: PQuenzelRecord; buffer: PAnsiChar; capaci
   {$IFDEF MSWINDOWS}stdcall{$ELSE}cdecl{$ENDIF}; external QuenzelLibrary name 'quenzel_record_write';
 function quenzel_record_read(record_: PQuenzelRecord; data: PAnsiChar; size: NativeUInt; consumed: PNativeUInt): Integer;
   {$IFDEF MSWINDOWS}stdcall{$ELSE}cdecl{$ENDIF}; external QuenzelLibrary name 'quenzel_record_read';
+function quenzel_record_read_stop(record_: PQuenzelRecord; data: PAnsiChar; size: NativeUInt; stop: PQuenzelRecordStop): Integer;
+  {$IFDEF MSWINDOWS}stdcall{$ELSE}cdecl{$ENDIF}; external QuenzelLibrary name 'quenzel_record_read_stop';
 function quenzel_field_set_text(field: PQuenzelField; text: PAnsiChar; length: NativeUInt; private_override: Integer): Integer;
   {$IFDEF MSWINDOWS}stdcall{$ELSE}cdecl{$ENDIF}; external QuenzelLibrary name 'quenzel_field_set_text';
 function quenzel_field_set_text_utf8(field: PQuenzelField; text: PAnsiChar; length: NativeUInt; private_override: Integer): Integer;

@@ -27,11 +27,11 @@ class Generator(unittest.TestCase):
                           ("quenzel_h", "void", 0)])
         self.assertEqual(enums[0].members,
                          [("QUENZEL_A", 0), ("QUENZEL_B", 1), ("QUENZEL_C", 16), ("QUENZEL_D", -2)])
-        self.assertEqual(structs, [("QuenzelStop", "kind"), ("QuenzelStop", "line")])
+        self.assertEqual(structs, [("QuenzelStop", "kind", "int"), ("QuenzelStop", "line", "int")])
 
     def test_writes_both_languages(self):
         parsed = generate.parse(HEADER)
-        csharp, pascal = generate.csharp(*parsed), generate.pascal(*parsed)
+        csharp, pascal = generate.csharp(*parsed, 1), generate.pascal(*parsed, 1)
         self.assertIn("internal static extern int quenzel_f(IntPtr field, long value, int on);",
                       csharp)
         self.assertIn("public enum Thing", csharp)
@@ -52,11 +52,11 @@ class Generator(unittest.TestCase):
             "QUENZEL_API int QUENZEL_C_CALL quenzel_reader_next(QuenzelReader* reader,\n"
             "                                                   long long* value);")
         self.assertEqual([f.stack for f in functions], [4, 8])
-        pascal = generate.pascal(functions, [], [])
+        pascal = generate.pascal(functions, [], [], 1)
         self.assertIn("PQuenzelReader = type Pointer;", pascal)
         self.assertIn("function quenzel_getter(which: Integer): Pointer;", pascal)
         self.assertIn("static extern IntPtr quenzel_getter(int which);",
-                      generate.csharp(functions, [], []))
+                      generate.csharp(functions, [], [], 1))
 
     def test_unknown_type_says_where_to_add_it(self):
         with self.assertRaises(SystemExit) as stop:

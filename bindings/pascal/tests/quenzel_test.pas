@@ -45,7 +45,7 @@ var
   Failed: Boolean;
 begin
   Check(QuenzelLibraryVersion <> '', 'library version');
-  Check(quenzel_interface_version = QuenzelInterfaceVersion, 'interface version');
+  Check(quenzel_interface_version = QUENZEL_C_INTERFACE_VERSION, 'interface version');
   Check(Catalogue.Count = 18, 'record count');
   Check(Pos('shop.def', string(Catalogue.DefinitionPath)) > 0, 'definition path');
   Check(Catalogue.Contains(12) and not Catalogue.Contains(999), 'contains');
