@@ -132,13 +132,14 @@ class Arg(NamedTuple):
     low: Optional[int] = None  # integers: the C type's range
     high: Optional[int] = None
     zero_terminated: bool = False  # texts: a zero byte would end them early
+    c_name: str = ""  # the C type as the header spells it, for messages
 
 
-def _integer(ctype: Any, signed: bool) -> Arg:
+def _integer(ctype: Any, signed: bool, c_name: str) -> Arg:
     bits = 8 * ctypes.sizeof(ctype)
     if signed:
-        return Arg(ctype, -(1 << (bits - 1)), (1 << (bits - 1)) - 1)
-    return Arg(ctype, 0, (1 << bits) - 1)
+        return Arg(ctype, -(1 << (bits - 1)), (1 << (bits - 1)) - 1, c_name=c_name)
+    return Arg(ctype, 0, (1 << bits) - 1, c_name=c_name)
 
 
 HANDLE = Arg(ctypes.c_void_p)
@@ -146,10 +147,10 @@ TEXT = Arg(ctypes.c_char_p, zero_terminated=True)  # const char*, zero-terminate
 VALUE = Arg(ctypes.c_char_p, zero_terminated=True)  # a field value: a data record cannot carry 0
 DATA = Arg(ctypes.c_void_p)  # bytes, or their address, with their length beside them
 BUFFER = Arg(ctypes.c_char_p)  # a buffer that the function fills
-INT = _integer(ctypes.c_int, True)
-INT64 = _integer(ctypes.c_longlong, True)
-SIZE = _integer(ctypes.c_size_t, False)
-UCHAR = _integer(ctypes.c_ubyte, False)
+INT = _integer(ctypes.c_int, True, "int")
+INT64 = _integer(ctypes.c_longlong, True, "long long")
+SIZE = _integer(ctypes.c_size_t, False, "size_t")
+UCHAR = _integer(ctypes.c_ubyte, False, "unsigned char")
 FLOAT = Arg(ctypes.c_float)
 
 

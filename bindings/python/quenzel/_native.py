@@ -28,7 +28,7 @@ def check_argument(kind: Arg, value: Any) -> None:
             raise TypeError(f"an integer is required, not {type(value).__name__}")
         if not kind.low <= value <= kind.high:  # type: ignore[operator]
             raise OverflowError(f"{value} is outside the range of the C type "
-                                f"{kind.ctype.__name__[2:]} ({kind.low} to {kind.high})")
+                                f"{kind.c_name} ({kind.low} to {kind.high})")
     elif kind.zero_terminated and value is not None and b"\0" in value:
         raise ValueError("embedded null byte")
 
