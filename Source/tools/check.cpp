@@ -11,7 +11,7 @@ namespace quenzel_tool {
 
 namespace {
 
-std::string Counted(long long count, const char* what) {
+std::string Counted(std::size_t count, const char* what) {
   return std::to_string(count) + " " + what + (count == 1 ? "" : "s");
 }
 
@@ -40,8 +40,9 @@ int Check(const CommonOptions& common, const CheckOptions& options) {
   // records are silently missing from every program that loads the file.
   const Losses lost = Lost(walk, catalogue.text());
   if (lost.blocks > 0) {
-    Diag().Error(file, Counted(lost.blocks, "record block") + " dropped, " +
-                           Counted(lost.lines, "line") + " lost" +
+    Diag().Error(file, Counted(static_cast<std::size_t>(lost.blocks), "record block") +
+                           " dropped, " + Counted(static_cast<std::size_t>(lost.lines), "line") +
+                           " lost" +
                            (options.strict ? "" : " (check --strict says where and why)"));
     status = kExitBad;
   }

@@ -162,8 +162,11 @@ bool OutputSpareInputs(const std::string& output, const std::vector<std::string>
         fs::equivalent(output, input, error) ||
         (error && fs::path(output).lexically_normal() == fs::path(input).lexically_normal());
     if (same) {
-      Diag().Error("the output " + output + " is the input " + input +
-                   ": writing it would destroy what is to be read; nothing was read");
+      std::string message = "the output " + output;
+      message.append(" is the input ")
+          .append(input)
+          .append(": writing it would destroy what is to be read; nothing was read");
+      Diag().Error(message);
       return false;
     }
   }

@@ -61,7 +61,7 @@ bool UnknownOption(int argc, char** argv, CLI::App* verb) {
     std::string word = argv[i];
     if (word == "--") break;
     if (word.compare(0, 2, "--") != 0) continue;
-    word = word.substr(0, word.find('='));
+    word.resize(std::min(word.size(), word.find('=')));
     if (std::find(known.begin(), known.end(), word) != known.end()) continue;
     quenzel_tool::Diag().Error("unknown option " + word + " for " + verb->get_name() +
                                quenzel_tool::DidYouMean(word, known) + "; see quenzel " +

@@ -66,7 +66,7 @@ json ValueListJson(const CQuenzelField& f) {
     std::string digits;
     for (char c : text)
       if (c == '(' || c == '-')
-        digits = "-" + digits;
+        digits.insert(0, 1, '-');
       else if (c >= '0' && c <= '9')
         digits.push_back(c);
     try {
