@@ -16,7 +16,9 @@
 #include "code_page.h"
 #include "definition_reader.h"
 #include "definition_walk.h"
+#include "diagnostics.h"
 #include "registry_keys.h"
+#include "suggest.h"
 
 namespace quenzel_tool {
 
@@ -26,6 +28,8 @@ namespace fs = std::filesystem;
 using quenzel::settings::FullKey;
 
 constexpr const char* kDefaultCodePage = "1252";
+// The converter name of the code page in use ("cp-1252").
+std::string activeCodePage = std::string("cp-") + kDefaultCodePage;
 // Definition files are a few hundred kilobytes at most; this bounds what a
 // wrong argument (a disk image, a device) can make the tool hold.
 constexpr std::uintmax_t kLargestDefinition = 256u << 20;
@@ -89,12 +93,11 @@ int ApplySettings(const CommonOptions& common) {
   if (!common.registry.empty()) {
     if (!cfgstore::IsExportFile(common.registry)) {
       std::error_code error;
-      std::cerr << "quenzel: --registry " << common.registry << ": "
-                << (fs::is_regular_file(common.registry, error)
+      Diag().Error("--registry " + common.registry + ": " +
+                   (fs::is_regular_file(common.registry, error)
                         ? "not a registry export (its first line must be \"Windows Registry "
                           "Editor Version 5.00\" or \"REGEDIT4\")"
-                        : "cannot read it: " + WhyUnreadable(common.registry))
-                << "\n";
+                        : "cannot read it: " + WhyUnreadable(common.registry)));
       return kExitUsage;
     }
     SetEnvironment("CFGSTORE_FILE", common.registry);
@@ -102,8 +105,7 @@ int ApplySettings(const CommonOptions& common) {
   if (!common.logDir.empty()) {
     std::string why;
     if (!LogDirectoryUsable(common.logDir, why)) {
-      std::cerr << "quenzel: --log-dir " << common.logDir << ": " << why
-                << "; audit entries would be lost\n";
+      Diag().Error("--log-dir " + common.logDir + ": " + why + "; audit entries would be lost");
       return kExitUsage;
     }
     SetEnvironment("LOGBOOK_DIR", common.logDir);
@@ -120,13 +122,24 @@ int ApplySettings(const CommonOptions& common) {
   // The library names the converter "cp-" and the number; a name ICU does
   // not know would turn every text into nothing.
   if (quenzel::detail::CodePageToUtf8("A", "cp-" + codePage) != "A") {
-    std::cerr << "quenzel: unknown code page \"" << codePage << "\" (" << source
-              << "): ICU has no converter \"cp-" << codePage
-              << "\"; give a Windows code page number such as 1252\n";
+    Diag().Error("unknown code page \"" + codePage + "\" (" + source +
+                 "): ICU has no converter \"cp-" + codePage +
+                 "\"; give a Windows code page number such as 1252");
     return kExitUsage;
   }
   SetSetting(quenzel::settings::kCodepage, codePage);
+  activeCodePage = "cp-" + codePage;
   return kExitOk;
+}
+
+std::string NameToUtf8(const std::string& name) {
+  const bool ascii = std::all_of(name.begin(), name.end(), [](char c) { return (c & 0x80) == 0; });
+  return ascii ? name : quenzel::detail::CodePageToUtf8(name, activeCodePage);
+}
+
+std::string NameFromUtf8(const std::string& name) {
+  const bool ascii = std::all_of(name.begin(), name.end(), [](char c) { return (c & 0x80) == 0; });
+  return ascii ? name : quenzel::detail::Utf8ToCodePage(name, activeCodePage);
 }
 
 bool Catalogue::ReadStandardInput() {
@@ -135,7 +148,8 @@ bool Catalogue::ReadStandardInput() {
   while (std::cin.read(block, sizeof block) || std::cin.gcount() > 0) {
     data.write(block, std::cin.gcount());
     if (static_cast<std::uintmax_t>(data.tellp()) > kLargestDefinition) {
-      std::cerr << "quenzel: standard input: more than 256 MiB; not a definition file\n";
+      Diag().Error(Location::At("standard input", 0, 0),
+                   "more than 256 MiB; not a definition file");
       return false;
     }
   }
@@ -161,7 +175,8 @@ bool Catalogue::Load(const CommonOptions& common) {
     std::error_code error;
     const std::uintmax_t size = fs::file_size(common.file, error);
     if (!error && size > kLargestDefinition) {
-      std::cerr << "quenzel: " << name_ << ": " << size << " bytes; not a definition file\n";
+      Diag().Error(Location::At(name_, 0, 0),
+                   std::to_string(size) + " bytes; not a definition file");
       return false;
     }
     // From the path exactly as the user wrote it.
@@ -172,30 +187,31 @@ bool Catalogue::Load(const CommonOptions& common) {
   if (!read) {
     switch (why.error.kind) {
       case ReadErrorKind::kOpenFailed:
-        std::cerr << "quenzel: cannot open " << name_ << ": " << WhyUnreadable(common.file) << "\n";
+        Diag().Error("cannot open " + name_ + ": " + WhyUnreadable(common.file));
         return false;
       case ReadErrorKind::kUnicode:
-        std::cerr << name_ << ": the file is UTF-16 text; save it as 8-bit text in its code page\n";
+        Diag().Error(Location::At(name_, 0, 0),
+                     "the file is UTF-16 text; save it as 8-bit text in its code page");
         return false;
       case ReadErrorKind::kReadFailed:
-        std::cerr << "quenzel: " << name_ << ": a read error stopped reading the file\n";
+        Diag().Error(Location::At(name_, 0, 0), "a read error stopped reading the file");
         return false;
       default:
         break;
     }
-    std::cerr << ExplainReadError(why, name_);
+    ReportReadError(why, name_);
     if (zeroBytes)
-      std::cerr << name_
-                << ": the file holds zero bytes: UTF-16 text without a byte-order mark, "
-                   "or no text at all?\n";
+      Diag().Report(Severity::kNote, Location::At(name_, 0, 0),
+                    "the file holds zero bytes: UTF-16 text without a byte-order mark, or no "
+                    "text at all?");
     return false;
   }
   if (blocks_.empty()) {
-    std::cerr << name_ << ": no record block: no line begins with '#'"
-              << (zeroBytes ? "; it holds zero bytes: UTF-16 text without a byte-order mark, or "
-                              "no text at all?"
-                            : "")
-              << "\n";
+    Diag().Error(Location::At(name_, 0, 0),
+                 std::string("no record block: no line begins with '#'") +
+                     (zeroBytes ? "; it holds zero bytes: UTF-16 text without a byte-order mark, "
+                                  "or no text at all?"
+                                : ""));
     return false;
   }
   return true;
@@ -212,14 +228,28 @@ const CQuenzelRecord* Catalogue::Find(const std::string& which) const {
   int number = 0;
   if (ToNumber(which, number))
     if (const CQuenzelRecord* record = ByNumber(number)) return record;
-  auto record = byKey_.find(which);
+  auto record = byKey_.find(NameFromUtf8(which));
   return record == byKey_.end() ? nullptr : &blocks_[record->second];
 }
 
 std::vector<std::string> Catalogue::RecordNames() const {
   std::vector<std::string> names;
-  for (const auto& entry : byKey_) names.push_back(entry.first);
+  for (const auto& entry : byKey_) names.push_back(NameToUtf8(entry.first));
   return names;
+}
+
+std::string Catalogue::NoRecord(const std::string& which) const {
+  constexpr std::size_t kListed = 12;  // a longer list is for `quenzel show`
+  const std::vector<const CQuenzelRecord*> records = ByNumberOrder();
+  std::string text =
+      name_ + " has no record " + which + DidYouMean(which, RecordNames()) + "; it holds";
+  for (std::size_t i = 0; i < records.size() && i < kListed; ++i)
+    text += std::string(i == 0 ? " " : ", ") + std::to_string(records[i]->recordNumber) +
+            (records[i]->name.empty() ? "" : " " + NameToUtf8(records[i]->name));
+  if (records.size() > kListed)
+    text += " and " + std::to_string(records.size() - kListed) + " more (see quenzel show " +
+            name_ + ")";
+  return text;
 }
 
 std::vector<const CQuenzelRecord*> Catalogue::ByNumberOrder() const {

@@ -19,6 +19,11 @@ namespace quenzel_tool {
 // kExitOk, or kExitUsage after saying on stderr what is wrong.
 int ApplySettings(const CommonOptions& common);
 
+// Names of records and fields are bytes in the definition file's code page
+// (the one ApplySettings chose); the user sees and writes them in UTF-8.
+std::string NameToUtf8(const std::string& name);
+std::string NameFromUtf8(const std::string& name);
+
 class Catalogue {
  public:
   // Reads the definition file `common.file` ("-": standard input). False
@@ -32,6 +37,8 @@ class Catalogue {
   const CQuenzelRecord* ByNumber(int number) const;
   // The names and numbers to suggest for a record that was not found.
   std::vector<std::string> RecordNames() const;
+  // "FILE has no record X (did you mean Y?); it holds 1 SCALESTATUS, ...".
+  std::string NoRecord(const std::string& which) const;
 
   // Every block that loaded, in the order of the file (the library keeps
   // only the first of two records with the same name or number).

@@ -16,12 +16,14 @@ constexpr int kExitUsage = 2;
 
 // Options every verb takes.
 struct CommonOptions {
-  std::string file;      // the definition file; "-": standard input
-  std::string output;    // -o: where results go; empty or "-": standard output
-  std::string codePage;  // code page number; empty: the registry's, else 1252
-  std::string registry;  // a registry export (.reg) to read settings from
-  std::string logName;   // audit-log name for read errors
-  std::string logDir;    // directory for the audit log
+  std::string file;                        // the definition file; "-": standard input
+  std::string output;                      // -o: where results go; empty or "-": standard output
+  std::string codePage;                    // code page number; empty: the registry's, else 1252
+  std::string registry;                    // a registry export (.reg) to read settings from
+  std::string logName;                     // audit-log name for read errors
+  std::string logDir;                      // directory for the audit log
+  std::string diagnosticsFormat = "text";  // "text" (GCC's form) or "json"
+  bool warningsAsErrors = false;           // check, encode, decode: warnings fail the run
 };
 
 struct CheckOptions {
@@ -39,12 +41,13 @@ struct EncodeOptions {
   bool json = false;                // one JSON object per input line
   std::string input;                // -i for --json: a file, or "-"
   std::string hostUnits;            // "MS,SF"
+  bool lenient = false;             // accept values stored differently, with a warning
 };
 
 struct DecodeOptions {
   std::string record;               // number or name; empty: by each record's number
   std::vector<std::string> inputs;  // files ("-": stdin); empty: stdin
-  bool keepGoing = false;           // after a bad record, go on with the next input
+  bool keepGoing = false;           // after a bad record, go on at the next record
   bool check = false;               // validate only: a summary instead of JSON
 };
 

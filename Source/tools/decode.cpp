@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <iostream>
 #include <map>
 #ifdef _WIN32
 #include <io.h>
@@ -14,6 +13,7 @@
 
 #include "catalogue.h"
 #include "commands.h"
+#include "diagnostics.h"
 #include "json_records.h"
 #include "output.h"
 #include "record_input.h"
@@ -36,7 +36,7 @@ class Decoder {
       : catalogue_(catalogue), fixed_(fixed), options_(options), out_(out) {}
 
   // Decodes every record of one input; false when a record failed (the
-  // rest of that input is not read) or the output failed.
+  // rest of that input is read only with --keep-going) or the output failed.
   bool DecodeInput(int fd, const std::string& name);
   const Tally& tally() const { return tally_; }
   bool outputFailed() const { return outputFailed_; }
@@ -57,24 +57,45 @@ bool Decoder::DecodeInput(int fd, const std::string& name) {
     if (!out_.Flush()) outputFailed_ = true;
   });
   std::istream in(&buffer);
+  bool ok = true;
   for (long long index = 1; buffer.NextRecord(); ++index) {
-    const std::string where = "quenzel: " + name + ": record " + std::to_string(index) + " (byte " +
-                              std::to_string(buffer.MarkOffset()) + "): ";
+    Location where = Location::At(name, 0, 0, static_cast<long long>(buffer.MarkOffset()));
+    buffer.MarkLine(where.line, where.column);
+    const std::string prefix =
+        "record " + std::to_string(index) + " (byte " + std::to_string(buffer.MarkOffset()) + "): ";
+    // A record that does not read: reported, and with --keep-going skipped
+    // up to the next record boundary, as the library's reader finds it.
     auto failed = [&](const std::string& why) {
-      std::cerr << where << why << "\n";
+      Diag().Error(where, prefix + why);
       ++tally_.failures;
-      return false;
+      ok = false;
+      if (!options_.keepGoing || buffer.error() != 0) return false;
+      buffer.RewindToMark();
+      in.clear();
+      quenzel::detail::SkipRecord(in);
+      in.clear();
+      if (buffer.Offset() == buffer.MarkOffset()) buffer.SkipByte();
+      const std::uint64_t skipped = buffer.Offset() - buffer.MarkOffset();
+      Diag().Report(Severity::kNote, where,
+                    "skipped " + std::to_string(skipped) + " byte" + (skipped == 1 ? "" : "s") +
+                        " from byte " + std::to_string(buffer.MarkOffset()) +
+                        " up to the next record boundary");
+      return true;
     };
     const CQuenzelRecord* definition = fixed_;
     if (definition == nullptr) {
       int number = 0;
       std::string found;
-      if (!buffer.PeekNumber(number, found))
-        return failed("no record number: " + found + " where a record begins");
+      if (!buffer.PeekNumber(number, found)) {
+        if (failed("no record number: " + found + " where a record begins")) continue;
+        return false;
+      }
       definition = catalogue_.ByNumber(number);
-      if (definition == nullptr)
-        return failed("record " + std::to_string(number) + " is not defined in " +
-                      catalogue_.name());
+      if (definition == nullptr) {
+        if (failed("record " + std::to_string(number) + " is not defined in " + catalogue_.name()))
+          continue;
+        return false;
+      }
     }
     CQuenzelRecord record = *definition;
     in.clear();
@@ -83,15 +104,18 @@ bool Decoder::DecodeInput(int fd, const std::string& name) {
     if (in.fail()) {
       if (buffer.error() != 0)
         return failed(std::string("a read error: ") + std::strerror(buffer.error()));
-      return failed("record " + std::to_string(definition->recordNumber) + " (" + definition->name +
-                    ") does not read, stopped at byte " + std::to_string(buffer.Offset()) + ": " +
-                    Explain(record, why));
+      if (failed("record " + std::to_string(definition->recordNumber) + " (" +
+                 NameToUtf8(definition->name) + ") does not read, stopped at byte " +
+                 std::to_string(buffer.Offset()) + ": " +
+                 Explain(record, why, buffer.Marked(), buffer.MarkOffset())))
+        continue;
+      return false;
     }
     const std::vector<std::string> outOfRange = OutOfRange(record, why);
-    for (const std::string& value : outOfRange) std::cerr << where << "warning: " << value << "\n";
+    for (const std::string& value : outOfRange) Diag().Warning(where, prefix + value);
     tally_.outOfRange += static_cast<long long>(outOfRange.size());
     auto& count = tally_.read[record.recordNumber];
-    count.first = record.name;
+    count.first = NameToUtf8(record.name);
     ++count.second;
     if (outputFailed_ || (!options_.check && !out_.WriteLine(DecodedJson(record), false))) {
       outputFailed_ = true;
@@ -99,12 +123,12 @@ bool Decoder::DecodeInput(int fd, const std::string& name) {
     }
   }
   if (buffer.error() != 0) {
-    std::cerr << "quenzel: " << name
-              << ": a read error stopped the input: " << std::strerror(buffer.error()) << "\n";
+    Diag().Error(Location::At(name, 0, 0),
+                 std::string("a read error stopped the input: ") + std::strerror(buffer.error()));
     ++tally_.failures;
     return false;
   }
-  return true;
+  return ok;
 }
 
 int OpenInput(const std::string& path) {
@@ -142,17 +166,18 @@ int Decode(const CommonOptions& common, const DecodeOptions& options) {
   std::vector<std::string> inputs = options.inputs;
   if (inputs.empty()) inputs.emplace_back("-");
   if (common.file == "-" && std::find(inputs.begin(), inputs.end(), "-") != inputs.end()) {
-    std::cerr
-        << "quenzel: the definition file and the data records cannot both be standard input\n";
+    Diag().Error("the definition file and the data records cannot both be standard input");
     return kExitUsage;
   }
+  std::vector<std::string> read = inputs;
+  read.push_back(common.file);
+  if (!OutputSpareInputs(common.output, read)) return kExitUsage;
   if (int status = ApplySettings(common); status != kExitOk) return status;
   Catalogue catalogue;
   if (!catalogue.Load(common)) return kExitBad;
   const CQuenzelRecord* fixed = nullptr;
   if (!options.record.empty() && (fixed = catalogue.Find(options.record)) == nullptr) {
-    std::cerr << "quenzel: " << catalogue.name() << " has no record " << options.record
-              << DidYouMean(options.record, catalogue.RecordNames()) << "\n";
+    Diag().Error(catalogue.NoRecord(options.record));
     return kExitBad;
   }
   Output out;
@@ -163,7 +188,7 @@ int Decode(const CommonOptions& common, const DecodeOptions& options) {
     const bool standardInput = input == "-";
     const int fd = standardInput ? 0 : OpenInput(input);
     if (fd < 0) {
-      std::cerr << "quenzel: cannot open " << input << ": " << std::strerror(errno) << "\n";
+      Diag().Error("cannot open " + input + ": " + std::strerror(errno));
       ok = false;
     } else {
       ok = decoder.DecodeInput(fd, standardInput ? "standard input" : input) && ok;
@@ -172,9 +197,11 @@ int Decode(const CommonOptions& common, const DecodeOptions& options) {
     if (decoder.outputFailed() || (!ok && !options.keepGoing)) break;
   }
   if (options.check && !decoder.outputFailed()) out.WriteLine(Summary(decoder.tally()));
-  if (!out.Finish() || decoder.outputFailed()) return kExitBad;
-  if (!ok) return kExitBad;
-  return options.check && decoder.tally().outOfRange > 0 ? kExitBad : kExitOk;
+  int status = ok ? kExitOk : kExitBad;
+  if (options.check && decoder.tally().outOfRange > 0) status = kExitBad;
+  if (Diag().warningsAsErrors() && Diag().errors() > 0) status = kExitBad;
+  if (!out.Finish(status == kExitOk) || decoder.outputFailed()) return kExitBad;
+  return status;
 }
 
 }  // namespace quenzel_tool

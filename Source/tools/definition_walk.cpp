@@ -4,6 +4,7 @@
 #include <map>
 #include <sstream>
 
+#include "diagnostics.h"
 #include "field_types.h"
 #include "line_reader.h"
 #include "suggest.h"
@@ -158,21 +159,24 @@ DefinitionWalk::DefinitionWalk(const std::string& text) {
   }
 }
 
-std::string ExplainReadError(const quenzel::detail::DefinitionDiagnosis& why,
-                             const std::string& fileName) {
+void ReportReadError(const quenzel::detail::DefinitionDiagnosis& why, const std::string& fileName) {
   const QuenzelReadError& error = why.error;
-  if (why.fileLine < 1) return fileName + ": the file could not be loaded\n";
+  if (why.fileLine < 1) {
+    Diag().Error(Location::At(fileName, 0, 0), "the file could not be loaded");
+    return;
+  }
   Piece piece;
   piece.text = why.piece;
   piece.line = why.fileLine;
   piece.column = static_cast<std::size_t>(why.column);
   piece.header = why.header;
   piece.why = why.field;
-  std::string where = fileName + ":" + std::to_string(piece.line) + ": ";
+  const Location where = Location::At(fileName, piece.line, static_cast<long long>(piece.column));
   std::string reason;
   switch (error.kind) {
     case ReadErrorKind::kReadFailed:
-      return where + "a read error stopped reading the file\n";
+      Diag().Error(where, "a read error stopped reading the file");
+      return;
     case ReadErrorKind::kBadHeader:
       reason = "the record header has no record number (the '#' must be followed by digits)";
       break;
@@ -194,11 +198,10 @@ std::string ExplainReadError(const quenzel::detail::DefinitionDiagnosis& why,
   }
   if (piece.column > 1)
     reason += " (in the part of a long line from column " + std::to_string(piece.column) + ")";
-  return where + reason + "\n    " + (piece.header ? "#" : "") + piece.text + "\n";
+  Diag().Error(where, reason, (piece.header ? "#" : "") + piece.text);
 }
 
-std::vector<std::string> Warnings(const DefinitionWalk& walk, const std::string& text,
-                                  const std::string& fileName) {
+std::vector<Finding> Warnings(const DefinitionWalk& walk, const std::string& text) {
   std::vector<std::pair<int, std::string>> found;
   auto warn = [&found](int line, std::string message) {
     found.emplace_back(line, std::move(message));
@@ -274,11 +277,49 @@ std::vector<std::string> Warnings(const DefinitionWalk& walk, const std::string&
   }
   std::stable_sort(found.begin(), found.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });
-  std::vector<std::string> messages;
-  messages.reserve(found.size());
-  for (const auto& entry : found)
-    messages.push_back(fileName + ":" + std::to_string(entry.first) + ": warning: " + entry.second);
-  return messages;
+  std::vector<Finding> findings;
+  findings.reserve(found.size());
+  for (auto& entry : found) findings.push_back(Finding{entry.first, std::move(entry.second)});
+  return findings;
+}
+
+std::vector<std::string> WrittenTypes(const DefinitionWalk& walk, const CQuenzelRecord& record) {
+  std::vector<std::string> types(record.fields.size());
+  for (const WalkedBlock& block : walk.blocks()) {
+    if (block.number != record.recordNumber || block.name != record.name) continue;
+    for (std::size_t i = 0; i < types.size() && i < block.fields.size(); ++i)
+      if (block.fields[i].field.m_FieldNumber == record.fields[i].m_FieldNumber)
+        types[i] = ItemAt(block.fields[i].text, 1);
+    break;  // the catalogue keeps the first block of a name
+  }
+  return types;
+}
+
+Losses Lost(const DefinitionWalk& walk, const std::string& text) {
+  // A block runs from its header to the line before the next header (or
+  // the end of the file).
+  int lastLine = 0;
+  for (const Piece& piece : walk.pieces()) lastLine = std::max(lastLine, piece.line);
+  std::vector<int> headers;
+  for (const WalkedBlock& block : walk.blocks()) headers.push_back(block.line);
+  auto linesFrom = [&](int line) {
+    auto next = std::upper_bound(headers.begin(), headers.end(), line);
+    return (next == headers.end() ? lastLine + 1 : *next) - line;
+  };
+  Losses lost;
+  // A byte-order mark hides the first line's '#': that block is never begun.
+  if (text.compare(0, 4, "\xEF\xBB\xBF#") == 0) {
+    ++lost.blocks;
+    lost.lines += linesFrom(1);
+  }
+  std::map<std::string, int> names;
+  for (const WalkedBlock& block : walk.blocks()) {
+    const std::string key = block.name.empty() ? std::to_string(block.number) : block.name;
+    if (names.emplace(key, block.line).second) continue;
+    ++lost.blocks;
+    lost.lines += linesFrom(block.line);
+  }
+  return lost;
 }
 
 }  // namespace quenzel_tool

@@ -54,16 +54,34 @@ class DefinitionWalk {
   std::vector<WalkedBlock> blocks_;
 };
 
-// "FILE:LINE: ...why...\n    <the line>\n" for a failed read, from the
-// library's diagnosis; the tool adds the words for the fault and, for an
-// unknown word, what the user may have meant.
-std::string ExplainReadError(const quenzel::detail::DefinitionDiagnosis& why,
-                             const std::string& fileName);
+// Reports a failed read as an error at its line and column with the line
+// echoed, from the library's diagnosis; the tool adds the words for the
+// fault and, for an unknown word, what the user may have meant.
+void ReportReadError(const quenzel::detail::DefinitionDiagnosis& why, const std::string& fileName);
+
+// One finding about a file that loads: its line and what it says.
+struct Finding {
+  int line = 0;
+  std::string message;
+};
 
 // The traps of a file that loads: lines that are read differently from what
-// they seem to say. Each entry is "FILE:LINE: warning: ...".
-std::vector<std::string> Warnings(const DefinitionWalk& walk, const std::string& text,
-                                  const std::string& fileName);
+// they seem to say, in line order.
+std::vector<Finding> Warnings(const DefinitionWalk& walk, const std::string& text);
+
+// What the library's catalogue loses of a file that loads: the blocks it
+// drops (led by a byte-order mark, or a record name already taken) and
+// the lines of those blocks.
+struct Losses {
+  int blocks = 0;
+  int lines = 0;
+};
+Losses Lost(const DefinitionWalk& walk, const std::string& text);
+
+// The type of each of `record`'s fields as the definition file writes it
+// (the library reads some types as others, such as DATETIME as STRING);
+// an empty entry where the file's line could not be matched.
+std::vector<std::string> WrittenTypes(const DefinitionWalk& walk, const CQuenzelRecord& record);
 
 }  // namespace quenzel_tool
 

@@ -1,13 +1,18 @@
 #include "field_values.h"
 
 #include "base64.h"
+#include "catalogue.h"
 
 namespace quenzel_tool {
 
 std::string Quoted(const std::string& value) {
   std::string text = "\"";
   for (char c : value) {
-    if (static_cast<unsigned char>(c) < 0x20 && c != '\n' && c != '\t') {
+    if (c == '\n') {
+      text += "\\n";
+    } else if (c == '\t') {
+      text += "\\t";
+    } else if (static_cast<unsigned char>(c) < 0x20) {
       static const char kHex[] = "0123456789ABCDEF";
       text += "\\x";
       text += kHex[(c >> 4) & 0xF];
@@ -21,7 +26,7 @@ std::string Quoted(const std::string& value) {
 
 std::string FieldLabel(const CQuenzelField& field) {
   return "field " + std::to_string(field.m_FieldNumber) +
-         (field.m_Name.empty() ? std::string() : " (" + field.m_Name + ")");
+         (field.m_Name.empty() ? std::string() : " (" + NameToUtf8(field.m_Name) + ")");
 }
 
 std::string Allowed(const CQuenzelField& f) {

@@ -14,8 +14,8 @@ namespace quenzel_tool {
 // most 6 digits, 1-999999".
 std::string Allowed(const CQuenzelField& field);
 
-// A value in double quotes for a message; control bytes other than line
-// feed and tab are shown as \xNN.
+// A value in double quotes for a message, on one line: line feed and tab
+// are shown as \n and \t, other control bytes as \xNN.
 std::string Quoted(const std::string& value);
 
 // "field 7 (BESTBEFORE)".

@@ -1,8 +1,10 @@
 #include "json_records.h"
 
+#include <algorithm>
 #include <nlohmann/json.hpp>
 #include <string_view>
 
+#include "catalogue.h"
 #include "field_values.h"
 
 namespace quenzel_tool {
@@ -40,6 +42,7 @@ bool ScalarText(const json& value, std::string& text) {
 
 bool FieldEntry(const json& entry, std::size_t index, Assignment& out, std::string& error) {
   const std::string where = "fields[" + std::to_string(index) + "]";
+  out.place = where;
   if (!entry.is_object()) {
     error = where + " is " + Describe(entry) +
             ", not an object with \"number\" or \"name\" and \"value\"";
@@ -85,6 +88,19 @@ bool FieldEntry(const json& entry, std::size_t index, Assignment& out, std::stri
   return true;
 }
 
+// The column of the member `key` in `line`: where its quoted name is
+// followed by a colon (the `nth` such place, from 0); 0 when not found.
+long long MemberColumn(const std::string& line, const std::string& key, int nth = 0) {
+  const std::string quoted = json(key).dump();
+  for (std::size_t at = line.find(quoted); at != std::string::npos;
+       at = line.find(quoted, at + 1)) {
+    const std::size_t colon = line.find_first_not_of(" \t", at + quoted.size());
+    if (colon != std::string::npos && line[colon] == ':' && nth-- == 0)
+      return static_cast<long long>(at) + 1;
+  }
+  return 0;
+}
+
 bool NamedValue(const std::string& key, const json& value, Assignment& out, std::string& error) {
   out.field = key;
   if (ScalarText(value, out.value)) return true;
@@ -94,11 +110,46 @@ bool NamedValue(const std::string& key, const json& value, Assignment& out, std:
 
 }  // namespace
 
-bool ParseJsonRecord(const std::string& line, EncodeRequest& request, std::string& error) {
+bool ParseJsonRecord(const std::string& line, EncodeRequest& request, JsonError& failure) {
   request = EncodeRequest();
-  json object = json::parse(line, nullptr, false);
-  if (object.is_discarded()) {
-    error = "not valid JSON";
+  failure = JsonError();
+  std::string& error = failure.message;
+  // The members seen in each open object, to find one given twice: the
+  // JSON library would keep only the last.
+  std::vector<std::vector<std::string>> open;
+  std::string twice;
+  const json::parser_callback_t members = [&](int, json::parse_event_t event, json& parsed) {
+    if (event == json::parse_event_t::object_start) {
+      open.emplace_back();
+    } else if (event == json::parse_event_t::object_end) {
+      if (!open.empty()) open.pop_back();
+    } else if (event == json::parse_event_t::key && !open.empty() && twice.empty()) {
+      const std::string key = parsed.get<std::string>();
+      std::vector<std::string>& keys = open.back();
+      if (std::find(keys.begin(), keys.end(), key) != keys.end()) twice = key;
+      keys.push_back(key);
+    }
+    return true;
+  };
+  json object;
+  try {
+    object = json::parse(line, members);
+  } catch (const json::parse_error& e) {
+    // "[json.exception.parse_error.101] parse error at line 1, column 9: why"
+    const std::string what = e.what();
+    const std::size_t colon = what.find(": ");
+    error = "not valid JSON" +
+            (colon == std::string::npos ? std::string() : ": " + what.substr(colon + 2));
+    failure.column = static_cast<long long>(e.byte);
+    return false;
+  }
+  if (!twice.empty()) {
+    const long long first = MemberColumn(line, twice, 0);
+    const long long second = MemberColumn(line, twice, 1);
+    error = "member " + json(twice).dump() + " appears twice in one object";
+    if (first > 0 && second > 0)
+      error += ", at columns " + std::to_string(first) + " and " + std::to_string(second);
+    failure.column = second > 0 ? second : 1;
     return false;
   }
   if (!object.is_object()) {
@@ -117,6 +168,8 @@ bool ParseJsonRecord(const std::string& line, EncodeRequest& request, std::strin
       if (member.key() == "record") continue;
       Assignment assignment;
       if (!NamedValue(member.key(), member.value(), assignment, error)) return false;
+      assignment.place = "member " + json(member.key()).dump() + " (column " +
+                         std::to_string(MemberColumn(line, member.key())) + ")";
       request.values.push_back(std::move(assignment));
     }
     return true;
@@ -139,6 +192,7 @@ bool ParseJsonRecord(const std::string& line, EncodeRequest& request, std::strin
     for (const auto& member : fields.items()) {
       Assignment assignment;
       if (!NamedValue(member.key(), member.value(), assignment, error)) return false;
+      assignment.place = "fields member " + json(member.key()).dump();
       request.values.push_back(std::move(assignment));
     }
   } else if (fields.is_array()) {
@@ -236,7 +290,7 @@ std::string DecodedJson(const CQuenzelRecord& record) {
   // Written directly: building a JSON document first costs more than the
   // rest of decoding a record.
   std::string out = "{\"record\":" + std::to_string(record.recordNumber) + ",\"name\":";
-  AppendString(out, record.name);
+  AppendString(out, NameToUtf8(record.name));
   out += ",\"fields\":[";
   const char* separator = "";
   for (const CQuenzelField& field : record.fields) {
@@ -244,7 +298,7 @@ std::string DecodedJson(const CQuenzelRecord& record) {
     out += "{\"number\":";
     out += std::to_string(field.m_FieldNumber);
     out += ",\"name\":";
-    AppendString(out, field.m_Name);
+    AppendString(out, NameToUtf8(field.m_Name));
     out += ",\"value\":";
     AppendString(out, StoredValue(field));
     out.push_back('}');

@@ -23,6 +23,9 @@ struct Assignment {
   // The long form lists every field of the record: a value equal to the
   // one the record already holds is left as it is.
   bool keepWhenUnchanged = false;
+  // Where the value was given, for a message about a field given twice:
+  // "PLU=5", "member \"PLU\" (column 2)", "fields[3]".
+  std::string place;
 };
 
 struct EncodeRequest {
@@ -31,10 +34,18 @@ struct EncodeRequest {
   std::vector<Assignment> values;
 };
 
-// Parses one line of encode's JSON input. False with `error` set.
-bool ParseJsonRecord(const std::string& line, EncodeRequest& request, std::string& error);
+// Why a line was refused, and the column (from 1) it points at.
+struct JsonError {
+  std::string message;
+  long long column = 1;
+};
 
-// One line of decode's output for `record`.
+// Parses one line of encode's JSON input. False with `error` set. A member
+// that appears twice in one object is refused.
+bool ParseJsonRecord(const std::string& line, EncodeRequest& request, JsonError& error);
+
+// One line of decode's output for `record`; names are converted from the
+// definition's code page.
 std::string DecodedJson(const CQuenzelRecord& record);
 
 }  // namespace quenzel_tool

@@ -30,10 +30,13 @@ std::string Shown(int c) {
 
 CaptureBuffer::int_type CaptureBuffer::underflow() {
   if (gptr() < egptr()) return traits_type::to_int_type(*gptr());
-  // Bytes before the mark are no longer needed.
+  // Bytes before the mark are no longer needed, once their lines are
+  // counted.
   const std::size_t position = static_cast<std::size_t>(gptr() - eback()) - mark_;
+  CountLines(mark_);
   data_.erase(0, mark_);
   base_ += mark_;
+  counted_ -= mark_;
   mark_ = 0;
   const std::size_t used = data_.size();
   if (beforeWait_) beforeWait_();
@@ -73,13 +76,28 @@ bool CaptureBuffer::PeekNumber(int& number, std::string& found) {
   int c = sgetc();
   for (; c >= '0' && c <= '9' && digits.size() < 12; c = snextc())
     digits.push_back(static_cast<char>(c));
-  Rewind();
+  RewindToMark();
   found = digits.empty() ? (c == kEof ? "the end of the input" : Shown(c)) : digits;
   if (digits.empty() || !(IsSeparator(c) || c == kEof) || digits.size() > 10) return false;
   const long long value = std::stoll(digits);
   if (value > 2147483647LL) return false;
   number = static_cast<int>(value);
   return true;
+}
+
+void CaptureBuffer::CountLines(std::size_t end) {
+  for (; counted_ < end; ++counted_) {
+    if (data_[counted_] == '\n') {
+      ++line_;
+      lineStart_ = base_ + counted_ + 1;
+    }
+  }
+}
+
+void CaptureBuffer::MarkLine(long long& line, long long& column) {
+  CountLines(mark_);
+  line = line_;
+  column = static_cast<long long>(MarkOffset() - lineStart_) + 1;
 }
 
 std::string_view CaptureBuffer::Marked() const {
@@ -110,7 +128,27 @@ std::string SetterSaid(CQuenzelRecord& record, int fieldNumber, const std::strin
          " (allowed: " + (field != nullptr ? Allowed(*field) : std::string()) + ")";
 }
 
-std::string Fault(CQuenzelRecord& record, const DataRecordDiagnosis& why) {
+// The byte that stands where element `why` should open its value with a
+// double quote, when another does: the element's field number and length,
+// one separator, then the quote. -1 when the quote is there or the bytes
+// do not tell.
+int NotAQuote(const DataRecordDiagnosis& why, std::string_view bytes, std::uint64_t start) {
+  if (why.elementOffset < 0 || static_cast<std::uint64_t>(why.elementOffset) < start) return -1;
+  std::size_t at = static_cast<std::size_t>(why.elementOffset) - static_cast<std::size_t>(start);
+  auto skip = [&](bool digits) {
+    const std::size_t from = at;
+    while (at < bytes.size() && (digits ? bytes[at] >= '0' && bytes[at] <= '9'
+                                        : IsSeparator(static_cast<unsigned char>(bytes[at]))))
+      ++at;
+    return at > from;
+  };
+  if (!skip(true) || !skip(false) || !skip(true) || at + 1 >= bytes.size()) return -1;
+  const unsigned char opening = static_cast<unsigned char>(bytes[at + 1]);
+  return opening == '"' ? -1 : opening;
+}
+
+std::string Fault(CQuenzelRecord& record, const DataRecordDiagnosis& why, std::string_view bytes,
+                  std::uint64_t start) {
   const std::string field = std::to_string(why.fieldNumber);
   switch (why.fault) {
     case DataRecordFault::kNone:
@@ -123,7 +161,7 @@ std::string Fault(CQuenzelRecord& record, const DataRecordDiagnosis& why) {
     case DataRecordFault::kNoFieldNumber:
       return why.item.empty()
                  ? "the input ends before the record's closing 0"
-                 : "\"" + why.item + "\" where a field number or the closing 0 was expected";
+                 : Quoted(why.item) + " where a field number or the closing 0 was expected";
     case DataRecordFault::kNoLength:
       return "field " + field + ": the value's length is missing or not a number";
     case DataRecordFault::kUndefinedField:
@@ -133,16 +171,22 @@ std::string Fault(CQuenzelRecord& record, const DataRecordDiagnosis& why) {
              std::to_string(why.taken) + " of " + std::to_string(why.length) + " bytes)";
     case DataRecordFault::kEmptyValue:
       return Label(record, why.fieldNumber) + ": an empty value (length 0) does not read";
-    case DataRecordFault::kValueRefused:
+    case DataRecordFault::kValueRefused: {
+      const int opening = NotAQuote(why, bytes, start);
+      if (opening >= 0)
+        return Label(record, why.fieldNumber) +
+               ": expected a double quote before the value, found " + Shown(opening);
       return SetterSaid(record, why.fieldNumber, why.value, why.result);
+    }
   }
   return "the data record is malformed";
 }
 
 }  // namespace
 
-std::string Explain(CQuenzelRecord& record, const DataRecordDiagnosis& why) {
-  std::string text = Fault(record, why);
+std::string Explain(CQuenzelRecord& record, const DataRecordDiagnosis& why, std::string_view bytes,
+                    std::uint64_t start) {
+  std::string text = Fault(record, why, bytes, start);
   if (why.zeroCut.fieldNumber != 0)
     text += " (the value of " + Label(record, why.zeroCut.fieldNumber) +
             " holds a zero byte after " + std::to_string(why.zeroCut.taken) + " of its " +

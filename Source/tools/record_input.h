@@ -35,6 +35,15 @@ class CaptureBuffer : public std::streambuf {
   // when the record does not begin with one (`found` then holds what does).
   bool PeekNumber(int& number, std::string& found);
 
+  // Goes back to the mark, so that the record can be read again or
+  // skipped (quenzel::detail::SkipRecord) after a failed read.
+  void RewindToMark() { setg(eback(), eback() + mark_, egptr()); }
+  // Moves past one byte, for a skip that found no frame to skip.
+  void SkipByte() { sbumpc(); }
+
+  // The line and column (from 1) of the mark in the input.
+  void MarkLine(long long& line, long long& column);
+
   std::string_view Marked() const;  // from the mark to the read position
   std::uint64_t MarkOffset() const { return base_ + mark_; }
   std::uint64_t Offset() const { return base_ + static_cast<std::uint64_t>(gptr() - eback()); }
@@ -48,19 +57,26 @@ class CaptureBuffer : public std::streambuf {
 
  private:
   void Mark() { mark_ = static_cast<std::size_t>(gptr() - eback()); }
-  void Rewind() { setg(eback(), eback() + mark_, egptr()); }
+  // Counts the line feeds of data_ up to `end`.
+  void CountLines(std::size_t end);
 
   int fd_;
   std::function<void()> beforeWait_;
-  std::string data_;        // bytes from before the mark to the end of what was read
-  std::size_t mark_ = 0;    // index of the mark in data_
-  std::uint64_t base_ = 0;  // input offset of data_[0]
+  std::string data_;             // bytes from before the mark to the end of what was read
+  std::size_t mark_ = 0;         // index of the mark in data_
+  std::uint64_t base_ = 0;       // input offset of data_[0]
+  std::size_t counted_ = 0;      // data_ is counted up to here
+  long long line_ = 1;           // the line of data_[counted_]
+  std::uint64_t lineStart_ = 0;  // the input offset where that line begins
   int error_ = 0;
 };
 
 // Why the library's reader refused a data record, in words, from its
-// diagnosis; `record` is the record it read into.
-std::string Explain(CQuenzelRecord& record, const quenzel::detail::DataRecordDiagnosis& why);
+// diagnosis; `record` is the record it read into. `bytes` are the record's
+// bytes from `start` (its input offset) on, when known: an element whose
+// value does not begin with a double quote is told as such.
+std::string Explain(CQuenzelRecord& record, const quenzel::detail::DataRecordDiagnosis& why,
+                    std::string_view bytes = std::string_view(), std::uint64_t start = 0);
 
 // The values the reader stored with a Range Error, one message each.
 std::vector<std::string> OutOfRange(CQuenzelRecord& record,

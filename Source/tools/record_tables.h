@@ -14,15 +14,20 @@ namespace quenzel_tool {
 using json = nlohmann::ordered_json;
 
 // A record's number, name, action, field count and keys, and with
-// `withFields` every field's definition.
-json RecordJson(const CQuenzelRecord& record, bool withFields);
+// `withFields` every field's definition. `types` are the fields' types as
+// the definition file writes them (an empty entry: the type as read).
+// Settings a field does not have are null; a value list is given as its
+// entries, each with its low and high bound.
+json RecordJson(const CQuenzelRecord& record, bool withFields,
+                const std::vector<std::string>& types = {});
 // JSON text on one line; bytes that are not UTF-8 are replaced.
 std::string Dump(const json& value);
 
-// One line per record under a heading line.
+// One line per record under a heading line; columns are aligned by the
+// number of characters shown, names in UTF-8.
 std::string RecordTable(const std::vector<const CQuenzelRecord*>& records);
 // The record's summary line, a heading line and one line per field.
-std::string FieldTable(const CQuenzelRecord& record);
+std::string FieldTable(const CQuenzelRecord& record, const std::vector<std::string>& types = {});
 
 }  // namespace quenzel_tool
 

@@ -1,16 +1,16 @@
 // show: the records of a definition file, or one record's fields, as a
 // table or as JSON.
-#include <iostream>
-
 #include "catalogue.h"
 #include "commands.h"
+#include "definition_walk.h"
+#include "diagnostics.h"
 #include "output.h"
 #include "record_tables.h"
-#include "suggest.h"
 
 namespace quenzel_tool {
 
 int Show(const CommonOptions& common, const ShowOptions& options) {
+  if (!OutputSpareInputs(common.output, {common.file})) return kExitUsage;
   if (int status = ApplySettings(common); status != kExitOk) return status;
   Output out;
   if (!out.Open(common.output)) return kExitBad;
@@ -21,7 +21,9 @@ int Show(const CommonOptions& common, const ShowOptions& options) {
     const std::vector<const CQuenzelRecord*> records = catalogue.ByNumberOrder();
     if (options.json) {
       json all = json::array();
-      for (const CQuenzelRecord* record : records) all.push_back(RecordJson(*record, true));
+      const DefinitionWalk walk(catalogue.text());
+      for (const CQuenzelRecord* record : records)
+        all.push_back(RecordJson(*record, true, WrittenTypes(walk, *record)));
       text = Dump(all);
     } else {
       text = RecordTable(records);
@@ -30,14 +32,14 @@ int Show(const CommonOptions& common, const ShowOptions& options) {
   } else {
     const CQuenzelRecord* record = catalogue.Find(options.record);
     if (record == nullptr) {
-      std::cerr << "quenzel: " << catalogue.name() << " has no record " << options.record
-                << DidYouMean(options.record, catalogue.RecordNames()) << "\n";
+      Diag().Error(catalogue.NoRecord(options.record));
       return kExitBad;
     }
+    const std::vector<std::string> types = WrittenTypes(DefinitionWalk(catalogue.text()), *record);
     if (options.json) {
-      text = Dump(RecordJson(*record, true));
+      text = Dump(RecordJson(*record, true, types));
     } else {
-      text = FieldTable(*record);
+      text = FieldTable(*record, types);
       text.pop_back();
     }
   }
