@@ -270,7 +270,9 @@ inline std::string TextFieldValue(int kind, int i) {
     case 4:
       return sentence + sentence + std::to_string(i);
     case 5:
-      return "Gr\xc3\xbc\xc3\x9f" "e aus K\xc3\xb6ln " + std::to_string(i % 100);
+      return "Gr\xc3\xbc\xc3\x9f"
+             "e aus K\xc3\xb6ln " +
+             std::to_string(i % 100);
     case 6: {
       std::string text;
       for (int s = 0; s < 8; ++s) text += kSentences[(i + s) % 4];
