@@ -13,7 +13,7 @@ constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwx
 struct DecodeTable {
   signed char value[256];
   constexpr DecodeTable() : value() {
-    for (int c = 0; c < 256; ++c) value[c] = -1;
+    for (signed char& v : value) v = -1;
     for (int i = 0; i < 64; ++i)
       value[static_cast<unsigned char>(kAlphabet[i])] = static_cast<signed char>(i);
   }
