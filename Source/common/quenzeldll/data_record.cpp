@@ -9,6 +9,7 @@
 #include <initializer_list>
 
 #include "base64.h"
+#include "field_setters.h"
 #include "field_types.h"
 #include "measurement.h"
 #include "stream_guard.h"
@@ -354,6 +355,17 @@ std::istream& ReadRecord(std::istream& in, CQuenzelRecord& record, DataRecordDia
     if (field == nullptr && !split) {
       diagnosis.Fault(DataRecordFault::kUndefinedField);
       break;
+    }
+    if (whole && field != nullptr && !split && ClassOf(field->m_Type) == TypeClass::kNumeric &&
+        !IsWeightType(field->m_Type)) {
+      // A number is set from the buffer's bytes: nothing below needs them
+      // as a text of their own.
+      const QuenzelError result = SetNumericFromText(
+          *field, std::string_view(held.value, static_cast<std::size_t>(length)));
+      GetArea::Advance(in.rdbuf(), 1 + static_cast<std::size_t>(length));
+      if (!Continues(result)) break;
+      SkipByte(in);
+      continue;
     }
     if (whole) {
       value.assign(held.value, static_cast<std::size_t>(length));
