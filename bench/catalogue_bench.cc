@@ -1,7 +1,8 @@
-// Loading a large definition file (2,000 records of 30 fields): parsing the
-// file against loading the same catalogue from its cache, storing the
-// cache, and freeing a loaded catalogue (what a host that reloads pays on
-// top of the load).
+// Loading a large definition file of each content shape (generate.h; 2,000
+// records of 30 fields for the item catalogue): parsing the file against
+// loading the same catalogue from its cache, storing the cache, and freeing
+// a loaded catalogue (what a host that reloads pays on top of the load).
+// Each benchmark's name ends in its shape's name.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -10,6 +11,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "definition_cache.h"
 #include "generate.h"
@@ -24,23 +26,26 @@ class CQuenzelFileTestAccess {
 
 namespace {
 
-constexpr int kRecords = 2000;
-constexpr int kFields = 30;
+using quenzel_bench::Shape;
 
-// A private directory with the definition file and a registry that points
-// at it, switching the cache on or off.
+// A private directory with the shapes' definition files and a registry that
+// points at it, switching the cache on or off.
 class Setup {
  public:
   Setup() {
     char pattern[] = "/tmp/quenzel-bench-XXXXXX";
     dir_ = ::mkdtemp(pattern);
     ::mkdir((dir_ + "/zqapi").c_str(), 0755);
-    std::ofstream(dir_ + "/zqapi/large.def") << quenzel_bench::DefinitionFile(kRecords, kFields);
+    for (const Shape& shape : quenzel_bench::Shapes())
+      std::ofstream(dir_ + "/zqapi/" + FileName(shape))
+          << quenzel_bench::ShapeDefinitionFile(shape);
     ::setenv("CFGSTORE_FILE", (dir_ + "/registry.reg").c_str(), 1);
   }
   ~Setup() {
-    ::unlink((dir_ + "/zqapi/large.def.cache").c_str());
-    ::unlink((dir_ + "/zqapi/large.def").c_str());
+    for (const Shape& shape : quenzel_bench::Shapes()) {
+      ::unlink((dir_ + "/zqapi/" + FileName(shape) + ".cache").c_str());
+      ::unlink((dir_ + "/zqapi/" + FileName(shape)).c_str());
+    }
     ::unlink((dir_ + "/registry.reg").c_str());
     ::rmdir((dir_ + "/zqapi").c_str());
     ::rmdir(dir_.c_str());
@@ -50,7 +55,10 @@ class Setup {
         << "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\TORVANHOLME\\Environment]\n\"ZQEXE\"=\""
         << dir_ << "/\"\n\"Codepage\"=\"1252\"\n\"CacheFiles\"=\"" << (on ? "on" : "off") << "\"\n";
   }
-  std::string definitionPath() const { return dir_ + "/zqapi\\large.def"; }
+  static std::string FileName(const Shape& shape) { return shape.name + std::string(".def"); }
+  std::string definitionPath(const Shape& shape) const {
+    return dir_ + "/zqapi\\" + FileName(shape);
+  }
 
  private:
   std::string dir_;
@@ -62,57 +70,70 @@ Setup& TheSetup() {
 }
 
 // Loads the catalogue once per iteration; freeing it is not timed.
-void Load(benchmark::State& state) {
+void Load(benchmark::State& state, const Shape& shape) {
+  const std::string file = Setup::FileName(shape);
   for (auto _ : state) {
     auto catalogue = std::make_unique<CQuenzelFile>();
-    if (!catalogue->Initialise("large.def", "", nullptr, "")) state.SkipWithError("load failed");
+    if (!catalogue->Initialise(file, "", nullptr, "")) state.SkipWithError("load failed");
     state.PauseTiming();
     catalogue.reset();
     state.ResumeTiming();
   }
-  state.counters["fields"] = kRecords * kFields;
+  state.counters["fields"] = shape.records * shape.fields;
 }
 
-void BM_LoadByParsing(benchmark::State& state) {
+void BM_LoadByParsing(benchmark::State& state, const Shape& shape) {
   TheSetup().Cache(false);
-  Load(state);
+  Load(state, shape);
 }
-BENCHMARK(BM_LoadByParsing)->Unit(benchmark::kMillisecond);
 
-void BM_LoadFromCache(benchmark::State& state) {
+void BM_LoadFromCache(benchmark::State& state, const Shape& shape) {
   TheSetup().Cache(true);
   {
     CQuenzelFile first;  // writes the cache
-    first.Initialise("large.def", "", nullptr, "");
+    first.Initialise(Setup::FileName(shape), "", nullptr, "");
   }
-  Load(state);
+  Load(state, shape);
 }
-BENCHMARK(BM_LoadFromCache)->Unit(benchmark::kMillisecond);
 
-void BM_FreeCatalogue(benchmark::State& state) {
+void BM_FreeCatalogue(benchmark::State& state, const Shape& shape) {
   TheSetup().Cache(true);
   for (auto _ : state) {
     state.PauseTiming();
     auto catalogue = std::make_unique<CQuenzelFile>();
-    if (!catalogue->Initialise("large.def", "", nullptr, "")) state.SkipWithError("load failed");
+    if (!catalogue->Initialise(Setup::FileName(shape), "", nullptr, ""))
+      state.SkipWithError("load failed");
     state.ResumeTiming();
     catalogue.reset();
   }
-  state.counters["fields"] = kRecords * kFields;
+  state.counters["fields"] = shape.records * shape.fields;
 }
-BENCHMARK(BM_FreeCatalogue)->Unit(benchmark::kMillisecond);
 
-void BM_SaveCache(benchmark::State& state) {
+void BM_SaveCache(benchmark::State& state, const Shape& shape) {
   TheSetup().Cache(true);
   CQuenzelFile catalogue;
-  catalogue.Initialise("large.def", "", nullptr, "");
-  for (auto _ : state) CQuenzelFileTestAccess::Save(catalogue, TheSetup().definitionPath());
+  catalogue.Initialise(Setup::FileName(shape), "", nullptr, "");
+  for (auto _ : state) CQuenzelFileTestAccess::Save(catalogue, TheSetup().definitionPath(shape));
   // The CSV report needs the same counters in every run, whatever order
   // interleaved rounds run them in.
-  state.counters["fields"] = kRecords * kFields;
+  state.counters["fields"] = shape.records * shape.fields;
 }
-BENCHMARK(BM_SaveCache)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  using Function = void (*)(benchmark::State&, const Shape&);
+  const std::pair<const char*, Function> benchmarks[] = {{"BM_LoadByParsing", BM_LoadByParsing},
+                                                         {"BM_LoadFromCache", BM_LoadFromCache},
+                                                         {"BM_FreeCatalogue", BM_FreeCatalogue},
+                                                         {"BM_SaveCache", BM_SaveCache}};
+  for (const Shape& shape : quenzel_bench::Shapes())
+    for (const auto& entry : benchmarks)
+      benchmark::RegisterBenchmark((std::string(entry.first) + "/" + shape.name).c_str(),
+                                   entry.second, shape)
+          ->Unit(benchmark::kMillisecond);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,7 +1,8 @@
-// Memory of a loaded catalogue: loads a generated definition file of 2,000
-// records of 30 fields (by parsing, then from its cache) in this process
-// and prints the bytes per field it keeps allocated and the peak resident
-// set the load reached.
+// Memory of a loaded catalogue: loads the generated definition file of a
+// content shape (generate.h; by parsing, or from its cache with --cache) in
+// this process and prints the bytes per field it keeps allocated and the
+// peak resident set the load reached.
+//   catalogue_memory [--cache] [SHAPE]      (default shape: items)
 #include <malloc.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -15,9 +16,6 @@
 #include "quenzel.h"
 
 namespace {
-
-constexpr int kRecords = 2000;
-constexpr int kFields = 30;
 
 long PeakResidentKilobytes() {
   std::ifstream status("/proc/self/status");
@@ -48,11 +46,23 @@ long ResidentKilobytes() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const bool fromCache = argc > 1 && std::string(argv[1]) == "--cache";
+  bool fromCache = false;
+  std::string shapeName = "items";
+  for (int i = 1; i < argc; ++i) {
+    if (std::string(argv[i]) == "--cache")
+      fromCache = true;
+    else
+      shapeName = argv[i];
+  }
+  const quenzel_bench::Shape* shape = quenzel_bench::FindShape(shapeName);
+  if (shape == nullptr) {
+    std::fprintf(stderr, "catalogue_memory: no shape %s\n", shapeName.c_str());
+    return 2;
+  }
   char pattern[] = "/tmp/quenzel-memory-XXXXXX";
   const std::string dir = ::mkdtemp(pattern);
   ::mkdir((dir + "/zqapi").c_str(), 0755);
-  std::ofstream(dir + "/zqapi/large.def") << quenzel_bench::DefinitionFile(kRecords, kFields);
+  std::ofstream(dir + "/zqapi/large.def") << quenzel_bench::ShapeDefinitionFile(*shape);
   std::ofstream(dir + "/registry.reg")
       << "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\TORVANHOLME\\Environment]\n\"ZQEXE\"=\"" << dir
       << "/\"\n\"Codepage\"=\"1252\"\n\"CacheFiles\"=\"" << (fromCache ? "on" : "off") << "\"\n";
@@ -69,9 +79,10 @@ int main(int argc, char** argv) {
   const bool ok = catalogue->Initialise("large.def", "", nullptr, "");
   const std::size_t allocated = ::mallinfo2().uordblks - allocatedBefore;
   const long peak = PeakResidentKilobytes() - residentBefore;
-  const double fields = static_cast<double>(kRecords) * kFields;
-  std::printf("load %s: %s, %d records of %d fields\n", fromCache ? "from cache" : "by parsing",
-              ok ? "ok" : "FAILED", kRecords, kFields);
+  const double fields = static_cast<double>(shape->records) * shape->fields;
+  std::printf("%s: load %s: %s, %d records of %d fields\n", shape->name,
+              fromCache ? "from cache" : "by parsing", ok ? "ok" : "FAILED", shape->records,
+              shape->fields);
   std::printf("  kept allocated: %.0f bytes per field\n", allocated / fields);
   std::printf("  peak resident growth: %.0f bytes per field\n", peak * 1024.0 / fields);
   delete catalogue;

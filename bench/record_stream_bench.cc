@@ -1,15 +1,17 @@
-// A batch of data records (100,000 records of 20 mixed fields): writing it
+// A batch of data records of each content shape (generate.h; 100,000
+// records of the 20 mixed fields of the item record, for one): writing it
 // with operator<< and reading it back with operator>>, against the same
 // content as JSON lines serialised and parsed with nlohmann-json (what a
 // host might use instead) and with RapidJSON (the next anchor), and a plain
 // copy of the bytes (the floor). Every writer appends to one output string
 // kept across iterations, so that none of them pays for growing fresh
-// memory page by page.
+// memory page by page. Each benchmark's name ends in its shape's name.
 #include <benchmark/benchmark.h>
 #include <rapidjson/document.h>
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
+#include <map>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -21,59 +23,66 @@
 
 namespace {
 
-constexpr int kRecords = 100000;
+using quenzel_bench::Shape;
+
 constexpr int kDistinct = 1000;  // records written are cycled through these
 
-CQuenzelRecord Template() {
+CQuenzelRecord Template(const Shape& shape) {
   CQuenzelRecord read("bench", "");
-  std::istringstream in(quenzel_bench::StreamRecordDefinition());
+  std::istringstream in(quenzel_bench::ShapeStreamDefinition(shape));
   read.Read(in);
   for (CQuenzelField& field : read.fields) field.m_CodePage = "cp-1252";
   return CQuenzelRecord(read);
 }
 
 struct Batch {
+  int size = 0;                         // data records in the batch
   std::vector<CQuenzelRecord> records;  // kDistinct filled records
-  std::string stream;                   // kRecords data records
+  std::string stream;                   // `size` data records
   std::string jsonLines;                // the same content, one JSON object per line
   std::vector<nlohmann::json> jsonObjects;
   std::vector<std::unique_ptr<rapidjson::Document>> rapidObjects;
 };
 
-const Batch& TheBatch() {
-  static const Batch batch = [] {
-    Batch b;
-    CQuenzelRecord base = Template();
-    for (int i = 0; i < kDistinct; ++i) {
-      CQuenzelRecord record = base;
-      std::vector<std::string> values = quenzel_bench::StreamRecordValues(i);
-      for (std::size_t f = 0; f < values.size(); ++f)
-        record.fields[f].SetValueUTF8(values[f], false);
-      b.records.push_back(record);
-      nlohmann::json object;
-      for (std::size_t f = 0; f < values.size(); ++f)
-        object[std::to_string(record.fields[f].m_FieldNumber)] = values[f];
-      b.jsonObjects.push_back(object);
-      auto doc = std::make_unique<rapidjson::Document>();
-      doc->SetObject();
-      for (std::size_t f = 0; f < values.size(); ++f) {
-        rapidjson::Value key(std::to_string(record.fields[f].m_FieldNumber).c_str(),
-                             doc->GetAllocator());
-        rapidjson::Value value(values[f].c_str(), doc->GetAllocator());
-        doc->AddMember(key, value, doc->GetAllocator());
-      }
-      b.rapidObjects.push_back(std::move(doc));
+Batch MakeBatch(const Shape& shape) {
+  Batch b;
+  b.size = shape.streamRecords;
+  CQuenzelRecord base = Template(shape);
+  for (int i = 0; i < kDistinct; ++i) {
+    CQuenzelRecord record = base;
+    std::vector<std::string> values = quenzel_bench::ShapeStreamValues(shape, i);
+    for (std::size_t f = 0; f < values.size(); ++f) record.fields[f].SetValueUTF8(values[f], false);
+    b.records.push_back(record);
+    nlohmann::json object;
+    for (std::size_t f = 0; f < values.size(); ++f)
+      object[std::to_string(record.fields[f].m_FieldNumber)] = values[f];
+    b.jsonObjects.push_back(object);
+    auto doc = std::make_unique<rapidjson::Document>();
+    doc->SetObject();
+    for (std::size_t f = 0; f < values.size(); ++f) {
+      rapidjson::Value key(std::to_string(record.fields[f].m_FieldNumber).c_str(),
+                           doc->GetAllocator());
+      rapidjson::Value value(values[f].c_str(), doc->GetAllocator());
+      doc->AddMember(key, value, doc->GetAllocator());
     }
-    std::ostringstream stream, lines;
-    for (int i = 0; i < kRecords; ++i) {
-      stream << b.records[static_cast<std::size_t>(i % kDistinct)];
-      lines << b.jsonObjects[static_cast<std::size_t>(i % kDistinct)].dump() << '\n';
-    }
-    b.stream = stream.str();
-    b.jsonLines = lines.str();
-    return b;
-  }();
-  return batch;
+    b.rapidObjects.push_back(std::move(doc));
+  }
+  std::ostringstream stream, lines;
+  for (int i = 0; i < b.size; ++i) {
+    stream << b.records[static_cast<std::size_t>(i % kDistinct)];
+    lines << b.jsonObjects[static_cast<std::size_t>(i % kDistinct)].dump() << '\n';
+  }
+  b.stream = stream.str();
+  b.jsonLines = lines.str();
+  return b;
+}
+
+// Built on first use, so that a filtered run builds only its shapes.
+const Batch& TheBatch(const Shape& shape) {
+  static std::map<std::string, Batch> batches;
+  auto it = batches.find(shape.name);
+  if (it == batches.end()) it = batches.emplace(shape.name, MakeBatch(shape)).first;
+  return it->second;
 }
 
 // A stream buffer that appends to a string, as the JSON baseline does: the
@@ -104,56 +113,54 @@ class ViewBuffer : public std::streambuf {
   }
 };
 
-void Count(benchmark::State& state, std::size_t bytes) {
-  state.SetItemsProcessed(state.iterations() * kRecords);
+void Count(benchmark::State& state, const Batch& batch, std::size_t bytes) {
+  state.SetItemsProcessed(state.iterations() * batch.size);
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(bytes));
 }
 
-void BM_WriteRecords(benchmark::State& state) {
-  std::vector<CQuenzelRecord> records = TheBatch().records;
+void BM_WriteRecords(benchmark::State& state, const Shape& shape) {
+  const Batch& batch = TheBatch(shape);
+  std::vector<CQuenzelRecord> records = batch.records;
   StringSink sink;
   for (auto _ : state) {
     sink.text.clear();
     std::ostream out(&sink);
-    for (int i = 0; i < kRecords; ++i) out << records[static_cast<std::size_t>(i % kDistinct)];
+    for (int i = 0; i < batch.size; ++i) out << records[static_cast<std::size_t>(i % kDistinct)];
     benchmark::DoNotOptimize(sink.text.data());
   }
-  Count(state, TheBatch().stream.size());
+  Count(state, batch, batch.stream.size());
 }
-BENCHMARK(BM_WriteRecords)->Unit(benchmark::kMillisecond);
 
-void BM_ReadRecords(benchmark::State& state) {
-  const Batch& batch = TheBatch();
-  CQuenzelRecord record = Template();
+void BM_ReadRecords(benchmark::State& state, const Shape& shape) {
+  const Batch& batch = TheBatch(shape);
+  CQuenzelRecord record = Template(shape);
   for (auto _ : state) {
     ViewBuffer bytes(batch.stream);
     std::istream in(&bytes);
-    for (int i = 0; i < kRecords; ++i) {
+    for (int i = 0; i < batch.size; ++i) {
       in >> record;
       if (in.fail()) state.SkipWithError("a record did not read");
     }
   }
-  Count(state, batch.stream.size());
+  Count(state, batch, batch.stream.size());
 }
-BENCHMARK(BM_ReadRecords)->Unit(benchmark::kMillisecond);
 
-void BM_JsonSerialise(benchmark::State& state) {
-  const Batch& batch = TheBatch();
+void BM_JsonSerialise(benchmark::State& state, const Shape& shape) {
+  const Batch& batch = TheBatch(shape);
   std::string out;
   for (auto _ : state) {
     out.clear();
-    for (int i = 0; i < kRecords; ++i) {
+    for (int i = 0; i < batch.size; ++i) {
       out += batch.jsonObjects[static_cast<std::size_t>(i % kDistinct)].dump();
       out += '\n';
     }
     benchmark::DoNotOptimize(out.data());
   }
-  Count(state, batch.jsonLines.size());
+  Count(state, batch, batch.jsonLines.size());
 }
-BENCHMARK(BM_JsonSerialise)->Unit(benchmark::kMillisecond);
 
-void BM_JsonParse(benchmark::State& state) {
-  const Batch& batch = TheBatch();
+void BM_JsonParse(benchmark::State& state, const Shape& shape) {
+  const Batch& batch = TheBatch(shape);
   for (auto _ : state) {
     std::size_t start = 0;
     while (start < batch.jsonLines.size()) {
@@ -164,16 +171,15 @@ void BM_JsonParse(benchmark::State& state) {
       start = end + 1;
     }
   }
-  Count(state, batch.jsonLines.size());
+  Count(state, batch, batch.jsonLines.size());
 }
-BENCHMARK(BM_JsonParse)->Unit(benchmark::kMillisecond);
 
-void BM_RapidJsonSerialise(benchmark::State& state) {
-  const Batch& batch = TheBatch();
+void BM_RapidJsonSerialise(benchmark::State& state, const Shape& shape) {
+  const Batch& batch = TheBatch(shape);
   std::string out;
   for (auto _ : state) {
     out.clear();
-    for (int i = 0; i < kRecords; ++i) {
+    for (int i = 0; i < batch.size; ++i) {
       rapidjson::StringBuffer text;
       rapidjson::Writer<rapidjson::StringBuffer> writer(text);
       batch.rapidObjects[static_cast<std::size_t>(i % kDistinct)]->Accept(writer);
@@ -182,12 +188,11 @@ void BM_RapidJsonSerialise(benchmark::State& state) {
     }
     benchmark::DoNotOptimize(out.data());
   }
-  Count(state, batch.jsonLines.size());
+  Count(state, batch, batch.jsonLines.size());
 }
-BENCHMARK(BM_RapidJsonSerialise)->Unit(benchmark::kMillisecond);
 
-void BM_RapidJsonParse(benchmark::State& state) {
-  const Batch& batch = TheBatch();
+void BM_RapidJsonParse(benchmark::State& state, const Shape& shape) {
+  const Batch& batch = TheBatch(shape);
   for (auto _ : state) {
     std::size_t start = 0;
     while (start < batch.jsonLines.size()) {
@@ -199,20 +204,37 @@ void BM_RapidJsonParse(benchmark::State& state) {
       start = end + 1;
     }
   }
-  Count(state, batch.jsonLines.size());
+  Count(state, batch, batch.jsonLines.size());
 }
-BENCHMARK(BM_RapidJsonParse)->Unit(benchmark::kMillisecond);
 
-void BM_CopyBytes(benchmark::State& state) {
-  const Batch& batch = TheBatch();
+void BM_CopyBytes(benchmark::State& state, const Shape& shape) {
+  const Batch& batch = TheBatch(shape);
   for (auto _ : state) {
     std::string copy = batch.stream;
     benchmark::DoNotOptimize(copy.data());
   }
-  Count(state, batch.stream.size());
+  Count(state, batch, batch.stream.size());
 }
-BENCHMARK(BM_CopyBytes)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  using Function = void (*)(benchmark::State&, const Shape&);
+  const std::pair<const char*, Function> benchmarks[] = {
+      {"BM_WriteRecords", BM_WriteRecords},
+      {"BM_ReadRecords", BM_ReadRecords},
+      {"BM_JsonSerialise", BM_JsonSerialise},
+      {"BM_JsonParse", BM_JsonParse},
+      {"BM_RapidJsonSerialise", BM_RapidJsonSerialise},
+      {"BM_RapidJsonParse", BM_RapidJsonParse},
+      {"BM_CopyBytes", BM_CopyBytes}};
+  for (const Shape& shape : quenzel_bench::Shapes())
+    for (const auto& entry : benchmarks)
+      benchmark::RegisterBenchmark((std::string(entry.first) + "/" + shape.name).c_str(),
+                                   entry.second, shape)
+          ->Unit(benchmark::kMillisecond);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -18,6 +18,8 @@ const char* const kItem =
     "3 STRING name=\"DESC\" 24 #\n4 FLAG name=\"ACTIVE\" 1 N Y,N\n5 PRICE name=\"PRICE\" 7 9 0-99\n"
     "6 STRING name=\"SECRET\" 8 # PRIVATE\n8 UOM name=\"UOM\" 1 1 0,1\n"
     "20 CLOB name=\"PICTURE\" 1000 #\n";
+const char* const kNumbers =
+    "12 SEND\n1 NUMERIC name=\"HIDDEN\" 4 5 PRIVATE 0-9999\n2 NUMERIC name=\"N\" 4 0 0-99\n";
 const char* const kLater = "12 TOTALSENQUIRE\n8 UOM name=\"UOM\" 1 1 0,1\n";
 const char* const kIngredients =
     "8 ENQUIRE table:action \"INGREDIENTS\"\n8740 TEXT name=\"A\" 1000 #\n"
@@ -137,6 +139,10 @@ TEST_F(DataRecordTestEnv, Reader) {
        "0|caf\xc3\xa9|Q|9||0|?\?\?|000", ""},
       {kItem, true, "12 5 3 \"500\" 1 7 \"1234567\" 0 ", true, "1234567||N|9||1||000", ""},
       {kLater, false, "12 8 1 \"0\" 0 ", true, "0|010", ""},
+      // A PRIVATE number stays; a number outside the list reads on, a text
+      // that is no number stops the read.
+      {kNumbers, false, "12 1 2 \"42\" 2 3 \"120\" 2 2 \"1x\" 2 1 \"1\" 0 ", false, "5|120|000",
+       "\" 2 1 \"1\" 0 "},
       // Records 8 and 9: pieces join under their heads; a head drops the
       // pieces before it; refused values are read on without their CLOSE.
       {kIngredients, false,

@@ -31,5 +31,26 @@ TEST(ValueListTest, NumberAndCharacterMatching) {
     EXPECT_EQ(MatchesCharacter(list, c), match) << list << " " << int(c);
 }
 
+// A field's parsed list follows its text when a host changes the text in
+// place, whichever byte of a list of any length changes: it matches what
+// the text itself matches.
+TEST(ValueListTest, ParsedListFollowsTheText) {
+  for (const std::string list : {"7", "1,7", "1,2,3,7", "10,20,30,7", "1,2,3,4,5,6,7,9,7",
+                                 "100,200,300,400,7", "1000,2000,3000,4000,5000,7"}) {
+    CQuenzelField field(12, "", "", "F", "cp-1252", true, "ITEM");
+    field.m_ValueList = list;
+    FieldRules::ValueList(field);  // parsed and kept
+    for (std::size_t at = 0; at < list.size(); ++at) {
+      if (list[at] == ',') continue;
+      field.m_ValueList[at] = static_cast<char>('0' + (list[at] - '0' + 1) % 10);
+      for (long long v = 0; v <= 6000; ++v)
+        ASSERT_EQ(MatchesNumber(FieldRules::ValueList(field), v),
+                  MatchesNumber(field.m_ValueList, v))
+            << field.m_ValueList << " " << v;
+      field.m_ValueList[at] = list[at];
+    }
+  }
+}
+
 }  // namespace
 }  // namespace quenzel::detail

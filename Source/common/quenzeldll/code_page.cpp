@@ -35,7 +35,11 @@ class ThreadConverters {
       Close(codePage_);
       codePageName_ = name;
       asciiTransparent_ = false;
-      if (Open(codePage_, name.c_str()) != nullptr) asciiTransparent_ = CheckAsciiTransparent();
+      byteTable_ = false;
+      if (Open(codePage_, name.c_str()) != nullptr) {
+        asciiTransparent_ = CheckAsciiTransparent();
+        byteTable_ = BuildByteTable();
+      }
     }
     return codePage_;
   }
@@ -43,6 +47,16 @@ class ThreadConverters {
   // Whether the current code page maps the 128 ASCII bytes to themselves in
   // both directions; ASCII text then converts to itself.
   bool AsciiTransparent() const { return codePage_ != nullptr && asciiTransparent_; }
+
+  // Whether the current code page is one byte per character without state,
+  // so that a text converts to UTF-8 as the concatenation of its bytes'
+  // conversions, which ByteToUtf8 holds.
+  bool ByteTable() const { return codePage_ != nullptr && byteTable_; }
+  struct Utf8Bytes {
+    unsigned char size;
+    char bytes[4];
+  };
+  const Utf8Bytes& ByteToUtf8(unsigned char byte) const { return toUtf8_[byte]; }
 
  private:
   static UConverter* Open(UConverter*& slot, const char* name) {
@@ -59,11 +73,14 @@ class ThreadConverters {
   }
 
   bool CheckAsciiTransparent();
+  bool BuildByteTable();
 
   UConverter* utf8_ = nullptr;
   UConverter* codePage_ = nullptr;
   std::string codePageName_;
   bool asciiTransparent_ = false;
+  bool byteTable_ = false;
+  Utf8Bytes toUtf8_[256] = {};
 };
 
 std::string ConvertText(const std::string& text, UConverter* target, UConverter* source);
@@ -74,6 +91,53 @@ bool ThreadConverters::CheckAsciiTransparent() {
   UConverter* utf8 = Utf8();
   return ConvertText(ascii, utf8, codePage_) == ascii &&
          ConvertText(ascii, codePage_, utf8) == ascii;
+}
+
+// Each byte's UTF-8, converted by ICU once, for the single-byte code pages
+// whose converters keep no state. Any byte ICU cannot convert on its own
+// (the whole text would then give nothing), or one that gives more than a
+// character, leaves the table unused.
+bool ThreadConverters::BuildByteTable() {
+  const UConverterType type = ucnv_getType(codePage_);
+  if (ucnv_getMaxCharSize(codePage_) != 1 ||
+      (type != UCNV_SBCS && type != UCNV_LATIN_1 && type != UCNV_US_ASCII))
+    return false;
+  UConverter* utf8 = Utf8();
+  for (int byte = 0; byte < 256; ++byte) {
+    const std::string utf8Text =
+        ConvertText(std::string(1, static_cast<char>(byte)), utf8, codePage_);
+    if (utf8Text.empty() || utf8Text.size() > sizeof toUtf8_[byte].bytes) return false;
+    toUtf8_[byte].size = static_cast<unsigned char>(utf8Text.size());
+    utf8Text.copy(toUtf8_[byte].bytes, utf8Text.size());
+  }
+  return true;
+}
+
+// Converts through the byte table into `out`: runs of ASCII a word at a
+// time when the code page keeps ASCII as it is, other bytes one by one.
+void ConvertByTable(const ThreadConverters& converters, const std::string& text, std::string& out) {
+  out.resize(text.size() * 4);
+  char* to = &out[0];
+  const char* from = text.data();
+  const char* const end = from + text.size();
+  const bool ascii = converters.AsciiTransparent();
+  while (from != end) {
+    if (ascii && end - from >= 8) {
+      std::uint64_t word = 0;
+      std::memcpy(&word, from, 8);
+      if ((word & 0x8080808080808080ULL) == 0) {
+        std::memcpy(to, from, 8);
+        to += 8;
+        from += 8;
+        continue;
+      }
+    }
+    const ThreadConverters::Utf8Bytes& bytes =
+        converters.ByteToUtf8(static_cast<unsigned char>(*from++));
+    std::memcpy(to, bytes.bytes, sizeof bytes.bytes);  // the room is there; size says what counts
+    to += bytes.size;
+  }
+  out.resize(static_cast<std::size_t>(to - out.data()));
 }
 
 // Eight bytes at a time: field texts run to hundreds of bytes.
@@ -125,6 +189,11 @@ std::string CodePageToUtf8(const std::string& text, const std::string& codePage)
   ThreadConverters& converters = Converters();
   UConverter* source = converters.CodePage(codePage);
   if (converters.AsciiTransparent() && IsAscii(text)) return text;
+  if (converters.ByteTable()) {
+    std::string out;
+    ConvertByTable(converters, text, out);
+    return out;
+  }
   return ConvertText(text, converters.Utf8(), source);
 }
 
@@ -133,6 +202,12 @@ void AssignCodePageToUtf8(std::string& out, const std::string& text, const std::
   ThreadConverters& converters = Converters();
   UConverter* source = converters.CodePage(codePage);
   if (converters.AsciiTransparent() && IsAscii(text)) return static_cast<void>(out.assign(text));
+  if (converters.ByteTable()) {
+    if (&out != &text) return ConvertByTable(converters, text, out);
+    std::string converted;  // a field set from its own value
+    ConvertByTable(converters, text, converted);
+    return out.swap(converted);
+  }
   out = ConvertText(text, converters.Utf8(), source);
 }
 

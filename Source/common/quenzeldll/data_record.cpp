@@ -9,6 +9,7 @@
 #include <initializer_list>
 
 #include "base64.h"
+#include "field_setters.h"
 #include "field_types.h"
 #include "measurement.h"
 #include "stream_guard.h"
@@ -183,6 +184,53 @@ class Diagnosis {
   std::streamoff start_ = -1;
 };
 
+// An element the buffer holds whole, up to the byte after its value: blanks,
+// the field number, a separator, blanks, the length, a separator, the OPEN
+// byte, `length` value bytes without a zero byte, and one more byte. The
+// reader takes such an element straight from the buffer, exactly as the
+// token reader, SkipByte and ExtractValue would take it piece by piece.
+struct HeldElement {
+  int fieldNumber = 0;
+  int length = 0;
+  std::size_t numbersSize = 0;  // bytes of the two number items
+  const char* value = nullptr;  // the value bytes, after the OPEN byte
+};
+
+inline bool IsItemSeparator(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// A number item as the token reader takes it from held bytes: separators,
+// digits (the value saturating past INT_MAX) and the one separator after
+// them; null when `p` holds no such item.
+const char* HeldNumber(const char* p, const char* end, int& number) {
+  while (p != end && IsItemSeparator(*p)) ++p;
+  const char* const digits = p;
+  long long value = 0;
+  for (; p != end && *p >= '0' && *p <= '9'; ++p)
+    if (value <= INT_MAX) value = value * 10 + (*p - '0');
+  if (p == digits || p == end || !IsItemSeparator(*p)) return nullptr;
+  number = value > INT_MAX ? INT_MAX : static_cast<int>(value);
+  return p + 1;
+}
+
+bool FindHeldElement(std::istream& in, HeldElement& element) {
+  if (!in.good() || in.tie() != nullptr) return false;
+  std::streambuf* sb = in.rdbuf();
+  const std::size_t held = std::min<std::size_t>(GetArea::Held(sb), INT_MAX);
+  if (held == 0) return false;
+  const char* const begin = GetArea::Next(sb);
+  const char* const end = begin + held;
+  const char* p = HeldNumber(begin, end, element.fieldNumber);
+  if (p == nullptr || element.fieldNumber == 0) return false;
+  p = HeldNumber(p, end, element.length);
+  if (p == nullptr || element.length < 1) return false;
+  const std::size_t rest = static_cast<std::size_t>(end - p);
+  const std::size_t length = static_cast<std::size_t>(element.length);
+  if (rest < length + 2 || std::memchr(p + 1, '\0', length) != nullptr) return false;
+  element.numbersSize = static_cast<std::size_t>(p - begin);
+  element.value = p + 1;
+  return true;
+}
+
 // The records that carry long texts in pieces, and the offset of the second's
 // field numbers.
 constexpr int kSplitRecord = 8;
@@ -274,30 +322,58 @@ std::istream& ReadRecord(std::istream& in, CQuenzelRecord& record, DataRecordDia
   SplitTexts texts(record.recordNumber);
   bool failed = true;
   std::string value;
+  HeldElement held;
   for (;;) {
     int fieldNumber = 0, length = 0;
-    diagnosis.Element(0);
-    if (!diagnosis.ReadNumber(fieldNumber, at)) {
-      diagnosis.Fault(DataRecordFault::kNoFieldNumber);
-      break;
+    // Without a diagnosis to fill, an element the buffer holds whole is
+    // taken in one step; any other goes through the stream piece by piece.
+    const bool whole = !diagnosis && FindHeldElement(in, held);
+    if (whole) {
+      fieldNumber = held.fieldNumber;
+      length = held.length;
+      GetArea::Advance(in.rdbuf(), held.numbersSize);
+      for (int item = 0; item < 2; ++item)
+        if (at.token < INT_MAX) ++at.token;
+    } else {
+      diagnosis.Element(0);
+      if (!diagnosis.ReadNumber(fieldNumber, at)) {
+        diagnosis.Fault(DataRecordFault::kNoFieldNumber);
+        break;
+      }
+      if (fieldNumber == 0) {
+        failed = false;
+        break;
+      }
+      if (diagnosis) diagnosis->fieldNumber = fieldNumber;
+      if (!ReadNumberItem(in, length, at)) {
+        diagnosis.Fault(DataRecordFault::kNoLength);
+        break;
+      }
+      if (diagnosis) diagnosis->length = length;
     }
-    if (fieldNumber == 0) {
-      failed = false;
-      break;
-    }
-    if (diagnosis) diagnosis->fieldNumber = fieldNumber;
-    if (!ReadNumberItem(in, length, at)) {
-      diagnosis.Fault(DataRecordFault::kNoLength);
-      break;
-    }
-    if (diagnosis) diagnosis->length = length;
     CQuenzelField* field = record.FindField(fieldNumber);
     if (field == nullptr && !split) {
       diagnosis.Fault(DataRecordFault::kUndefinedField);
       break;
     }
-    SkipByte(in);
-    diagnosis.Taken(value, ExtractValue(in, static_cast<unsigned long long>(length), value));
+    if (whole && field != nullptr && !split && ClassOf(field->m_Type) == TypeClass::kNumeric &&
+        !IsWeightType(field->m_Type)) {
+      // A number is set from the buffer's bytes: nothing below needs them
+      // as a text of their own.
+      const QuenzelError result = SetNumericFromText(
+          *field, std::string_view(held.value, static_cast<std::size_t>(length)));
+      GetArea::Advance(in.rdbuf(), 1 + static_cast<std::size_t>(length));
+      if (!Continues(result)) break;
+      SkipByte(in);
+      continue;
+    }
+    if (whole) {
+      value.assign(held.value, static_cast<std::size_t>(length));
+      GetArea::Advance(in.rdbuf(), 1 + static_cast<std::size_t>(length));
+    } else {
+      SkipByte(in);
+      diagnosis.Taken(value, ExtractValue(in, static_cast<unsigned long long>(length), value));
+    }
     if (field == nullptr) {
       if (in.good()) texts.Continue(fieldNumber, value);
       SkipByte(in);

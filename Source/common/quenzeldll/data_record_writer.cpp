@@ -98,8 +98,13 @@ inline void CopyBytes(char* to, const char* from, std::size_t n) {
   } else if (n >= 8) {  // two copies of 8 that overlap in the middle
     std::memcpy(to, from, 8);
     std::memcpy(to + n - 8, from + n - 8, 8);
-  } else {
-    for (std::size_t i = 0; i < n; ++i) to[i] = from[i];
+  } else if (n >= 4) {  // the same with 4
+    std::memcpy(to, from, 4);
+    std::memcpy(to + n - 4, from + n - 4, 4);
+  } else if (n > 0) {  // first, middle and last byte, some of them the same
+    to[0] = from[0];
+    to[n / 2] = from[n / 2];
+    to[n - 1] = from[n - 1];
   }
 }
 

@@ -144,7 +144,7 @@ QuenzelError StoreNumber(CQuenzelField& f, long long v) {
 // an optional leading '-'. Digits beyond the 64-bit range are no number
 // the field can hold: "Invalid Numeric", like any other text that is no
 // number, rather than a silently clamped value.
-QuenzelError SetNumberFromText(CQuenzelField& f, const std::string& text) {
+QuenzelError SetNumberFromText(CQuenzelField& f, std::string_view text) {
   long long digits = 0;
   if (ShortDigits(text, digits)) return StoreNumber(f, digits);
   const bool numeric = !text.empty() && std::all_of(text.begin(), text.end(),
@@ -152,7 +152,7 @@ QuenzelError SetNumberFromText(CQuenzelField& f, const std::string& text) {
   bool overflow = false;
   const long long v = numeric ? ParseDecimal(text, kSetterSyntax, &overflow) : 0;
   if (!numeric || overflow) {
-    f.m_Rejected = text;
+    f.m_Rejected.assign(text.data(), text.size());
     return QuenzelError::kInvalidNumeric;
   }
   return StoreNumber(f, v);
@@ -176,6 +176,10 @@ QuenzelError SetFromText(CQuenzelField& f, const std::string& text, bool private
         AssignCodePageToUtf8(f.m_Value, text, f.m_CodePage);
       return QuenzelError::kNone;
   }
+}
+
+QuenzelError SetNumericFromText(CQuenzelField& f, std::string_view text) {
+  return f.m_Private ? QuenzelError::kNone : SetNumberFromText(f, text);
 }
 
 // After a default substitution a single-character field holds its default

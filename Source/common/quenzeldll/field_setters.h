@@ -5,6 +5,7 @@
 #define QUENZEL_FIELD_SETTERS_H_
 
 #include <string>
+#include <string_view>
 
 #include "quenzel_field.h"
 
@@ -17,6 +18,10 @@ namespace detail {
 // the code-page form, the field unchanged.
 QuenzelError SetFromText(CQuenzelField& field, const std::string& text, bool privateOverride,
                          bool utf8);
+
+// SetFromText(field, text, false, false) for a field of a numeric type, from
+// text held elsewhere (a reader's buffer): no copy of it is made.
+QuenzelError SetNumericFromText(CQuenzelField& field, std::string_view text);
 
 // The 64-bit core setter: numbers are stored with width, bounds, value-list
 // and weight conversion; a single-character field takes 0 to 9 as their

@@ -55,7 +55,11 @@ long long ParseDecimal(std::string_view text, const DecimalSyntax& syntax,
 
 // C `_atoi64` and `atoi` (the latter saturating at the int range). The text
 // ends at its first zero byte.
-inline long long Atoi64(std::string_view text) { return ParseDecimal(text, kRuntimeSyntax); }
+inline long long Atoi64(std::string_view text) {
+  long long value = 0;
+  if (ShortDigits(text, value)) return value;  // most stored numbers: plain digits
+  return ParseDecimal(text, kRuntimeSyntax);
+}
 int Atoi(std::string_view text);
 
 // Appends the decimal digits of `value`, as std::to_string writes them.

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <charconv>
 #include <climits>
+#include <cstdint>
 #include <utility>
 
 #include "data_record.h"
@@ -128,19 +129,54 @@ CQuenzelRecord& CQuenzelRecord::operator=(CQuenzelRecord&& other) {
 
 CQuenzelRecord::~CQuenzelRecord() = default;
 
+namespace {
+
+// A key that orders non-negative numbers as std::map<std::string, int>
+// orders their "%d" texts: the digits padded with zeros to ten places, then
+// the count of digits ("1" < "10" < "2").
+std::uint64_t TextOrderKey(int number) {
+  std::uint64_t padded = static_cast<std::uint64_t>(number);
+  int digits = 1;
+  for (int n = number; n >= 10; n /= 10) ++digits;
+  for (int d = digits; d < 10; ++d) padded *= 10;
+  return padded << 4 | static_cast<std::uint64_t>(digits);
+}
+
+}  // namespace
+
+// The number map is filled in key order, each entry after the last one (a
+// hint that costs one comparison), the first field of a number winning as
+// it does with one insertion per field. Fields numbered below zero, whose
+// texts order otherwise, take the insertions. The private index of numbers
+// is built at the first FindField(int).
 void CQuenzelRecord::RebuildIndexes() {
   fieldsByNumber.clear();
   numberIndex_.clear();
-  numberIndex_.reserve(fields.size());
-  for (std::size_t i = 0; i < fields.size(); ++i) {
-    const int position = static_cast<int>(i);
+  numberIndexedSize_ = static_cast<std::size_t>(-1);  // matches no map size: built on first use
+  thread_local std::vector<std::pair<std::uint64_t, int>> order;
+  order.clear();
+  bool ordered = true;
+  for (std::size_t i = 0; i < fields.size() && ordered; ++i) {
     const int number = fields[i].m_FieldNumber;
-    if (fieldsByNumber.emplace(std::to_string(number), position).second)
-      numberIndex_.emplace_back(number, position);
-    fieldsByName.emplace(fields[i].m_Name, position);
+    ordered = number >= 0;
+    order.emplace_back(TextOrderKey(number), static_cast<int>(i));
   }
-  std::sort(numberIndex_.begin(), numberIndex_.end());  // the numbers are distinct
-  numberIndexedSize_ = fieldsByNumber.size();
+  if (ordered) {
+    std::sort(order.begin(), order.end());  // by key, then by position
+    for (std::size_t i = 0; i < order.size(); ++i) {
+      if (i > 0 && order[i].first == order[i - 1].first) continue;
+      const int position = order[i].second;
+      fieldsByNumber.emplace_hint(
+          fieldsByNumber.end(),
+          std::to_string(fields[static_cast<std::size_t>(position)].m_FieldNumber), position);
+    }
+  } else {
+    for (std::size_t i = 0; i < fields.size(); ++i)
+      fieldsByNumber.emplace(std::to_string(fields[i].m_FieldNumber), static_cast<int>(i));
+  }
+  for (std::size_t i = 0; i < fields.size(); ++i)
+    fieldsByName.emplace(fields[i].m_Name, static_cast<int>(i));
+  if (order.capacity() > 4096) std::vector<std::pair<std::uint64_t, int>>().swap(order);
 }
 
 void CQuenzelRecord::IndexNumbersFromMap() {

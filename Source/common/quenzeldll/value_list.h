@@ -5,6 +5,8 @@
 #ifndef QUENZEL_VALUE_LIST_H_
 #define QUENZEL_VALUE_LIST_H_
 
+#include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -58,13 +60,28 @@ class FieldRules {
 
  private:
   static const ParsedValueList& ReadAgain(const CQuenzelField& field);
-  // Lists are short: a byte loop, without a library call, for most.
+  // Lists are short: compared a word at a time, without a library call,
+  // up to 16 bytes (two words that overlap in the middle, or two halves of
+  // a word).
   static bool SameText(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    if (a.size() > 16) return a == b;
-    for (std::size_t i = 0; i < a.size(); ++i)
+    const std::size_t n = a.size();
+    if (n != b.size()) return false;
+    if (n > 16) return a == b;
+    if (n >= 8) return Same<std::uint64_t>(a.data(), b.data(), n);
+    if (n >= 4) return Same<std::uint32_t>(a.data(), b.data(), n);
+    for (std::size_t i = 0; i < n; ++i)
       if (a[i] != b[i]) return false;
     return true;
+  }
+  // The first and the last sizeof(Word) of the n bytes (n at least that).
+  template <typename Word>
+  static bool Same(const char* a, const char* b, std::size_t n) {
+    Word a0, a1, b0, b1;
+    std::memcpy(&a0, a, sizeof a0);
+    std::memcpy(&b0, b, sizeof b0);
+    std::memcpy(&a1, a + n - sizeof a1, sizeof a1);
+    std::memcpy(&b1, b + n - sizeof b1, sizeof b1);
+    return ((a0 ^ b0) | (a1 ^ b1)) == 0;
   }
 };
 

@@ -219,7 +219,7 @@ class QUENZEL_API CQuenzelRecord {
   // The entries of fieldsByNumber whose key is the "%d" text of a number,
   // as (number, position) sorted by number; no other key can answer
   // FindField(int). Valid while fieldsByNumber has numberIndexedSize_
-  // entries.
+  // entries; RebuildIndexes leaves it to be built at the first use.
   std::vector<std::pair<int, int>> numberIndex_;
   std::size_t numberIndexedSize_ = 0;
 };
