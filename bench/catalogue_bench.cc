@@ -15,6 +15,7 @@
 
 #include "definition_cache.h"
 #include "generate.h"
+#include "per_shape.h"
 #include "quenzel.h"
 
 class CQuenzelFileTestAccess {
@@ -122,18 +123,9 @@ void BM_SaveCache(benchmark::State& state, const Shape& shape) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  using Function = void (*)(benchmark::State&, const Shape&);
-  const std::pair<const char*, Function> benchmarks[] = {{"BM_LoadByParsing", BM_LoadByParsing},
-                                                         {"BM_LoadFromCache", BM_LoadFromCache},
-                                                         {"BM_FreeCatalogue", BM_FreeCatalogue},
-                                                         {"BM_SaveCache", BM_SaveCache}};
-  for (const Shape& shape : quenzel_bench::Shapes())
-    for (const auto& entry : benchmarks)
-      benchmark::RegisterBenchmark((std::string(entry.first) + "/" + shape.name).c_str(),
-                                   entry.second, shape)
-          ->Unit(benchmark::kMillisecond);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return quenzel_bench::RunPerShape(argc, argv,
+                                    {{"BM_LoadByParsing", BM_LoadByParsing},
+                                     {"BM_LoadFromCache", BM_LoadFromCache},
+                                     {"BM_FreeCatalogue", BM_FreeCatalogue},
+                                     {"BM_SaveCache", BM_SaveCache}});
 }

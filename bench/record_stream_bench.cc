@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "generate.h"
+#include "per_shape.h"
 #include "quenzel.h"
 
 namespace {
@@ -219,22 +220,12 @@ void BM_CopyBytes(benchmark::State& state, const Shape& shape) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  using Function = void (*)(benchmark::State&, const Shape&);
-  const std::pair<const char*, Function> benchmarks[] = {
-      {"BM_WriteRecords", BM_WriteRecords},
-      {"BM_ReadRecords", BM_ReadRecords},
-      {"BM_JsonSerialise", BM_JsonSerialise},
-      {"BM_JsonParse", BM_JsonParse},
-      {"BM_RapidJsonSerialise", BM_RapidJsonSerialise},
-      {"BM_RapidJsonParse", BM_RapidJsonParse},
-      {"BM_CopyBytes", BM_CopyBytes}};
-  for (const Shape& shape : quenzel_bench::Shapes())
-    for (const auto& entry : benchmarks)
-      benchmark::RegisterBenchmark((std::string(entry.first) + "/" + shape.name).c_str(),
-                                   entry.second, shape)
-          ->Unit(benchmark::kMillisecond);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return quenzel_bench::RunPerShape(argc, argv,
+                                    {{"BM_WriteRecords", BM_WriteRecords},
+                                     {"BM_ReadRecords", BM_ReadRecords},
+                                     {"BM_JsonSerialise", BM_JsonSerialise},
+                                     {"BM_JsonParse", BM_JsonParse},
+                                     {"BM_RapidJsonSerialise", BM_RapidJsonSerialise},
+                                     {"BM_RapidJsonParse", BM_RapidJsonParse},
+                                     {"BM_CopyBytes", BM_CopyBytes}});
 }
