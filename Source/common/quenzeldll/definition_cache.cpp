@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <tuple>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -19,56 +20,55 @@ namespace {
 
 bool CacheSwitchOn() { return ReadSwitch(settings::kCacheFiles, "off"); }
 
+// Runs of fixed-size members go through one Fixed() call each, which the
+// reader bounds-checks once for the whole run.
 template <typename Io, typename Field>
 void FieldMembers(Io& io, Field& f) {
-  for (auto* value : {&f.m_Type, &f.m_PseudoNumber, &f.m_FieldNumber, &f.m_Length, &f.m_SplitCnt1,
-                      &f.m_SplitCnt2, &f.m_Reserved1, &f.m_RecordNumber})
-    io.Int32(*value);
-  for (auto* value : {&f.m_Default, &f.m_Min, &f.m_Max}) io.Int64(*value);
+  io.Fixed(f.m_Type, f.m_PseudoNumber, f.m_FieldNumber, f.m_Length, f.m_SplitCnt1, f.m_SplitCnt2,
+           f.m_Reserved1, f.m_RecordNumber, f.m_Default, f.m_Min, f.m_Max);
   io.Text(f.m_ValueList);
-  io.Bool(f.m_Reserved2);
-  io.Bool(f.m_Reserved3);
+  io.Fixed(f.m_Reserved2, f.m_Reserved3);
   io.Text(f.m_Key);
   io.Text(f.m_KeyPos);
-  for (auto* flag :
-       {&f.m_Private, &f.m_NoPartial, &f.m_DelCtlCh, &f.m_Supplied, &f.m_TreatAsText, &f.m_NoPad})
-    io.Bool(*flag);
+  io.Fixed(f.m_Private, f.m_NoPartial, f.m_DelCtlCh, f.m_Supplied, f.m_TreatAsText, f.m_NoPad);
   for (auto* text : {&f.m_InitValue, &f.m_CodePage, &f.m_Value, &f.m_AuditName, &f.m_AuditText,
                      &f.m_Comment, &f.m_Rejected, &f.m_RecordName, &f.m_Name})
     io.Text(*text);
-  for (auto* value : {&f.m_ScaleMS, &f.m_TotalsMS, &f.m_ScaleSF, &f.m_HostMS, &f.m_HostSF})
-    io.Int32(*value);
-  for (auto* flag : {&f.m_ConvertField, &f.m_ConversionOn, &f.m_ConversionFlagA,
-                     &f.m_ConversionFlagB, &f.m_HostUnitsFixed, &f.m_SendOrDelete})
-    io.Bool(*flag);
+  io.Fixed(f.m_ScaleMS, f.m_TotalsMS, f.m_ScaleSF, f.m_HostMS, f.m_HostSF, f.m_ConvertField,
+           f.m_ConversionOn, f.m_ConversionFlagA, f.m_ConversionFlagB, f.m_HostUnitsFixed,
+           f.m_SendOrDelete);
   io.Bytes(f.m_ValidChars);
 }
 
 template <typename Io, typename Record>
 void RecordMembers(Io& io, Record& r) {
-  io.Int32(r.action);
-  io.Int32(r.recordNumber);
+  io.Fixed(r.action, r.recordNumber);
   for (auto* text : {&r.logName, &r.definitionPath, &r.lastFieldName, &r.keyF1Name, &r.keyF2Name,
                      &r.keyF3Name, &r.fieldName, &r.name, &r.codepage})
     io.Text(*text);
-  for (auto* value :
-       {&r.sourceBaseWeightUnits, &r.sourceTotalsBaseWeightUnits, &r.sourceScalingFactor,
-        &r.sourceTotalsScalingFactor, &r.destinationBaseWeightUnits, &r.destinationScalingFactor,
-        &r.netWeightBaseWeightUnits, &r.netWeightScalingFactor, &r.priceUnits})
-    io.Int32(*value);
-  for (auto* flag : {&r.rangeWarning, &r.seventhFlag, &r.uomFlag, &r.conversionOn, &r.priceBaseFlag,
-                     &r.backwardCompatible, &r.highResolution})
-    io.Bool(*flag);
+  io.Fixed(r.sourceBaseWeightUnits, r.sourceTotalsBaseWeightUnits, r.sourceScalingFactor,
+           r.sourceTotalsScalingFactor, r.destinationBaseWeightUnits, r.destinationScalingFactor,
+           r.netWeightBaseWeightUnits, r.netWeightScalingFactor, r.priceUnits, r.rangeWarning,
+           r.seventhFlag, r.uomFlag, r.conversionOn, r.priceBaseFlag, r.backwardCompatible,
+           r.highResolution);
   io.Fields(r.fields);
 }
+
+// The size of a fixed-size member in the file.
+template <typename T>
+constexpr std::size_t kEncodedSize = std::is_same_v<T, bool> ? 1 : sizeof(T);
+static_assert(kEncodedSize<int> == 4 && kEncodedSize<long long> == 8,
+              "cache integers have 4 or 8 bytes");
 
 // Appends the cache's primitives: little-endian integers, '1'/'0' bools,
 // length-prefixed texts.
 class CacheWriter {
  public:
+  template <typename... T>
+  void Fixed(const T&... values) {
+    (Put(values), ...);
+  }
   void Int32(int value) { Little(static_cast<std::uint32_t>(value), 4); }
-  void Int64(long long value) { Little(static_cast<std::uint64_t>(value), 8); }
-  void Bool(bool value) { out_.push_back(value ? '1' : '0'); }
   void Text(const std::string& text) {
     Int32(static_cast<int>(text.size()));
     out_ += text;
@@ -84,6 +84,9 @@ class CacheWriter {
   std::string& bytes() { return out_; }
 
  private:
+  void Put(int value) { Int32(value); }
+  void Put(long long value) { Little(static_cast<std::uint64_t>(value), 8); }
+  void Put(bool value) { out_.push_back(value ? '1' : '0'); }
   void Little(std::uint64_t value, int count) {
     for (int i = 0; i < count; ++i) out_.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
   }
@@ -121,9 +124,19 @@ class CacheReader {
  public:
   CacheReader(const char* data, std::size_t size) : p_(data), end_(data + size) {}
 
-  void Int32(int& value) { value = static_cast<int>(static_cast<std::uint32_t>(Little<4>())); }
-  void Int64(long long& value) { value = static_cast<long long>(Little<8>()); }
-  void Bool(bool& value) { value = Take(1) && p_[-1] == '1'; }
+  // A run of fixed-size members, checked once: past the end of the bytes,
+  // every member of the run gets a zero value.
+  template <typename... T>
+  void Fixed(T&... values) {
+    constexpr std::size_t size = (kEncodedSize<T> + ...);
+    if (!Take(size)) {
+      ((values = T()), ...);
+      return;
+    }
+    const char* at = p_ - size;
+    (Get(at, values), ...);
+  }
+  void Int32(int& value) { Fixed(value); }
   void Text(std::string& text) {
     int length = 0;
     Int32(length);
@@ -161,25 +174,23 @@ class CacheReader {
     p_ += n;
     return true;
   }
-  // Written out byte by byte, which compilers turn into one load of the
-  // word on little-endian machines.
-  template <int kCount>
-  std::uint64_t Little() {
-    if (!Take(kCount)) return 0;
-    const unsigned char* b = reinterpret_cast<const unsigned char*>(p_ - kCount);
-    const std::uint32_t low =
-        static_cast<std::uint32_t>(b[0]) | static_cast<std::uint32_t>(b[1]) << 8 |
-        static_cast<std::uint32_t>(b[2]) << 16 | static_cast<std::uint32_t>(b[3]) << 24;
-    if constexpr (kCount == 4) {
-      return low;
-    } else {
-      static_assert(kCount == 8, "cache integers have 4 or 8 bytes");
-      const std::uint32_t high =
-          static_cast<std::uint32_t>(b[4]) | static_cast<std::uint32_t>(b[5]) << 8 |
-          static_cast<std::uint32_t>(b[6]) << 16 | static_cast<std::uint32_t>(b[7]) << 24;
-      return static_cast<std::uint64_t>(high) << 32 | low;
-    }
+  // Little-endian words written out byte by byte, which compilers turn into
+  // one load of the word on little-endian machines.
+  static std::uint32_t Little32(const char* at) {
+    const unsigned char* b = reinterpret_cast<const unsigned char*>(at);
+    return static_cast<std::uint32_t>(b[0]) | static_cast<std::uint32_t>(b[1]) << 8 |
+           static_cast<std::uint32_t>(b[2]) << 16 | static_cast<std::uint32_t>(b[3]) << 24;
   }
+  static void Get(const char*& at, int& value) {
+    value = static_cast<int>(Little32(at));
+    at += 4;
+  }
+  static void Get(const char*& at, long long& value) {
+    value = static_cast<long long>(static_cast<std::uint64_t>(Little32(at + 4)) << 32 |
+                                   Little32(at));
+    at += 8;
+  }
+  static void Get(const char*& at, bool& value) { value = *at++ == '1'; }
   void Fail() { ok_ = false; }
 
   const char* p_;

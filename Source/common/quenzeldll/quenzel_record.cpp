@@ -142,6 +142,16 @@ std::uint64_t TextOrderKey(int number) {
   return padded << 4 | static_cast<std::uint64_t>(digits);
 }
 
+// The eight bytes of `text` from `from` on as a big-endian number,
+// zero-padded. Of texts that share their first `from` bytes, two whose keys
+// differ order as their keys do; equal keys need the full comparison.
+std::uint64_t PrefixKey(const std::string& text, std::size_t from) {
+  std::uint64_t key = 0;
+  for (std::size_t i = from; i < from + 8; ++i)
+    key = key << 8 | (i < text.size() ? static_cast<unsigned char>(text[i]) : 0U);
+  return key;
+}
+
 }  // namespace
 
 // The number map is filled in key order, each entry after the last one (a
@@ -174,8 +184,42 @@ void CQuenzelRecord::RebuildIndexes() {
     for (std::size_t i = 0; i < fields.size(); ++i)
       fieldsByNumber.emplace(std::to_string(fields[i].m_FieldNumber), static_cast<int>(i));
   }
-  for (std::size_t i = 0; i < fields.size(); ++i)
-    fieldsByName.emplace(fields[i].m_Name, static_cast<int>(i));
+  if (fieldsByName.empty()) {
+    // Filled like the number map: names sorted (by their first eight bytes,
+    // then whole, then by position) go in at the end, the first field of a
+    // name winning.
+    // Names often share a beginning ("Text field 1", "Text field 2"): the
+    // keys are taken from the bytes after the longest one all share.
+    std::size_t shared = fields.empty() ? 0 : fields[0].m_Name.size();
+    for (std::size_t i = 1; i < fields.size() && shared > 0; ++i) {
+      const std::string& first = fields[0].m_Name;
+      const std::string& name = fields[i].m_Name;
+      const std::size_t n = std::min(shared, name.size());
+      shared = static_cast<std::size_t>(
+          std::mismatch(first.begin(), first.begin() + static_cast<std::ptrdiff_t>(n), name.begin())
+              .first -
+          first.begin());
+    }
+    order.clear();
+    for (std::size_t i = 0; i < fields.size(); ++i)
+      order.emplace_back(PrefixKey(fields[i].m_Name, shared), static_cast<int>(i));
+    const auto nameOf = [this](const std::pair<std::uint64_t, int>& entry) -> const std::string& {
+      return fields[static_cast<std::size_t>(entry.second)].m_Name;
+    };
+    std::sort(order.begin(), order.end(), [&nameOf](const auto& a, const auto& b) {
+      if (a.first != b.first) return a.first < b.first;
+      const int c = nameOf(a).compare(nameOf(b));
+      return c != 0 ? c < 0 : a.second < b.second;
+    });
+    for (std::size_t i = 0; i < order.size(); ++i) {
+      if (i > 0 && order[i].first == order[i - 1].first && nameOf(order[i]) == nameOf(order[i - 1]))
+        continue;
+      fieldsByName.emplace_hint(fieldsByName.end(), nameOf(order[i]), order[i].second);
+    }
+  } else {
+    for (std::size_t i = 0; i < fields.size(); ++i)
+      fieldsByName.emplace(fields[i].m_Name, static_cast<int>(i));
+  }
   if (order.capacity() > 4096) std::vector<std::pair<std::uint64_t, int>>().swap(order);
 }
 
