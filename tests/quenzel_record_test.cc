@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
+#include <string>
 #include <tuple>
+#include <vector>
 
 #include "test_env.h"
 
@@ -64,6 +67,30 @@ TEST(QuenzelRecordTest, NumberLookupsFollowTheMap) {
                 it == record.fieldsByNumber.end() ? nullptr : &record.fields[it->second])
           << name << ": " << n;
     }
+  }
+}
+
+// A record whose name index starts empty fills it in sorted order; it must
+// hold what one insertion per field gives: the first field of a name wins,
+// whatever the names share or where they differ.
+TEST(QuenzelRecordTest, NameIndexMatchesInsertionPerField) {
+  const std::vector<std::vector<std::string>> cases = {
+      {"B", "A", "B", "", "A", ""},
+      {"Text field 10", "Text field 2", "Text field 1", "Text field 10", "Text field"},
+      {"LONGPREFIX_B", "LONGPREFIX_A", "LONGPREFIX_A", "LONGPREFIX_"},
+      {std::string("AB\0", 3), "AB", std::string("AB\0\0", 4), "AB", std::string("AB\0", 3)},
+      {"\xff", "\x01", "\x80", "\x7f", "\xff"},
+      {"same", "same", "same"},
+  };
+  for (const auto& names : cases) {
+    CQuenzelRecord record;
+    std::map<std::string, int> expected;
+    for (const std::string& name : names) {
+      record.fields.emplace_back(1, "", "", name, "cp-1252", false, "");
+      expected.emplace(name, static_cast<int>(record.fields.size()) - 1);
+    }
+    const CQuenzelRecord copy(record);
+    EXPECT_EQ(copy.fieldsByName, expected) << names.front();
   }
 }
 
