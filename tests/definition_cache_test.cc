@@ -114,6 +114,40 @@ TEST_F(DefinitionCacheTest, EveryMemberRoundTrips) {
   EXPECT_EQ(LoadCache(loaded, Base()) + SaveCache(loaded, Base(), nullptr), -2);
 }
 
+// The loader reads the file in pieces: a cache many times the size of one
+// piece, with texts longer than a piece and members astride every border,
+// loads as it was saved; the same bytes cut short anywhere are refused.
+TEST_F(DefinitionCacheTest, CacheLargerThanOneRead) {
+  std::string text;
+  for (int r = 0; r < 300; ++r) {
+    text += "#" + std::to_string(100 + r) + " SEND\n";
+    for (int f = 1; f <= 5; ++f)
+      text += std::to_string(f) + " STRING name=\"F" + std::to_string(f) + "\" " +
+              std::to_string(10 + r % 7) + " // " + std::string(static_cast<std::size_t>(r % 90), 'c') +
+              "\n";
+  }
+  Replace(text, 0);
+  CQuenzelFile catalogue;
+  ASSERT_TRUE(catalogue.Initialise("defs.txt", "", nullptr, ""));
+  catalogue.definitionPath = std::string(150000, 'p');  // texts no definition line limits
+  catalogue.GetRecord(150)->logName = std::string(70000, 'l');
+  ASSERT_EQ(SaveCache(catalogue, Base(), nullptr), 0);
+  const std::string valid = ReadFile(Cache());
+  ASSERT_GT(valid.size(), 6u * 65536u);
+  CQuenzelFile loaded;
+  ASSERT_EQ(LoadCache(loaded, Base()), 0);
+  EXPECT_EQ(Describe(loaded) + loaded.GetRecord(150)->logName,
+            Describe(catalogue) + catalogue.GetRecord(150)->logName);
+  for (const std::size_t size : {std::size_t{100000}, valid.size() / 2, valid.size() - 1}) {
+    std::string cut = valid.substr(0, size);
+    for (int i = 0; i < 4; ++i) cut[static_cast<std::size_t>(i)] = static_cast<char>(size >> (8 * i));
+    WriteFile(Cache(), cut);
+    CQuenzelFile partial;
+    EXPECT_EQ(LoadCache(partial, Base()), -1) << size;
+    EXPECT_TRUE(partial.records.empty() && partial.definitionPath.empty()) << size;
+  }
+}
+
 // The layout of docs/cache-format.md, pinned by the first bytes and the size
 // of a one-record, one-field cache: the members of the record (95 bytes with
 // its key) and the field (142 bytes when empty) and the index entry.

@@ -3,8 +3,11 @@
 // writer's primitives take values, the reader's take references to fill.
 #include "definition_cache.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <map>
+#include <memory>
 #include <tuple>
 #include <type_traits>
 #include <utility>
@@ -122,7 +125,11 @@ constexpr std::size_t kMinKeySize = 2 * sizeof(std::int32_t);
 // read gives a zero value.
 class CacheReader {
  public:
-  CacheReader(const char* data, std::size_t size) : p_(data), end_(data + size) {}
+  // Reads the first `size` bytes of `file` through a window of its own,
+  // which stays in the processor's cache while the loader works on it
+  // (reading the whole file into one buffer first costs a second pass
+  // through memory). A member longer than the window widens it.
+  CacheReader(BinaryFile& file, std::size_t size) : file_(file), unread_(size) {}
 
   // A run of fixed-size members, checked once: past the end of the bytes,
   // every member of the run gets a zero value.
@@ -141,8 +148,10 @@ class CacheReader {
     int length = 0;
     Int32(length);
     if (length < 0 || !Take(static_cast<std::size_t>(length))) return Fail(), text.clear();
-    if (length == 0) return text.clear();  // most texts of a field are empty
-    text.assign(p_ - length, static_cast<std::size_t>(length));
+    text.clear();
+    if (length == 0) return;  // most texts of a field are empty
+    // append() on the empty text: a plainer path than assign()'s replace.
+    text.append(p_ - length, static_cast<std::size_t>(length));
   }
   void Bytes(std::vector<unsigned char>& bytes) {
     const int count = Count(1);
@@ -165,13 +174,42 @@ class CacheReader {
     return ok_ ? count : 0;
   }
   bool ok() const { return ok_; }
-  bool AtEnd() const { return p_ == end_; }
+  bool AtEnd() const { return p_ == end_ && unread_ == 0; }
 
  private:
-  std::size_t Remaining() const { return static_cast<std::size_t>(end_ - p_); }
+  static constexpr std::size_t kWindow = 64 * 1024;
+
+  std::size_t Remaining() const { return static_cast<std::size_t>(end_ - p_) + unread_; }
+  // After a failure nothing remains, so every read but an empty one fails.
   bool Take(std::size_t n) {
-    if (!ok_ || n > Remaining()) return Fail(), false;
+    if (n > static_cast<std::size_t>(end_ - p_) && !Fill(n)) return Fail(), false;
     p_ += n;
+    return true;
+  }
+  // Makes the next `n` bytes (no more than remain) stand together in the
+  // window, and tops the window up from the file.
+  bool Fill(std::size_t n) {
+    if (n > Remaining()) return false;
+    const std::size_t kept = static_cast<std::size_t>(end_ - p_);
+    const std::size_t capacity = std::max(n, kWindow);
+    if (capacity > capacity_) {
+      std::unique_ptr<char[]> wider(new (std::nothrow) char[capacity]);
+      if (!wider) return false;
+      if (kept > 0) std::memcpy(wider.get(), p_, kept);
+      window_ = std::move(wider);
+      capacity_ = capacity;
+    } else if (kept > 0) {
+      std::memmove(window_.get(), p_, kept);
+    }
+    p_ = window_.get();
+    end_ = p_ + kept;
+    while (static_cast<std::size_t>(end_ - p_) < n) {
+      const std::size_t room = std::min(capacity_ - static_cast<std::size_t>(end_ - p_), unread_);
+      const long got = file_.Read(end_, static_cast<unsigned>(room));
+      if (got <= 0) return false;  // an error, or the file is shorter than it was
+      end_ += got;
+      unread_ -= static_cast<std::size_t>(got);
+    }
     return true;
   }
   // Little-endian words written out byte by byte, which compilers turn into
@@ -191,10 +229,18 @@ class CacheReader {
     at += 8;
   }
   static void Get(const char*& at, bool& value) { value = *at++ == '1'; }
-  void Fail() { ok_ = false; }
+  void Fail() {
+    ok_ = false;
+    p_ = end_;
+    unread_ = 0;
+  }
 
-  const char* p_;
-  const char* end_;
+  BinaryFile& file_;
+  std::size_t unread_;  // bytes of the file not yet in the window
+  std::unique_ptr<char[]> window_;
+  std::size_t capacity_ = 0;
+  char* p_ = nullptr;
+  char* end_ = nullptr;
   bool ok_ = true;
 };
 
@@ -220,10 +266,10 @@ int LoadCache(CQuenzelFile& catalogue, const std::string& base) {
   if (StatFile(sourcePath, source) && source.modified.LaterThan(cache.modified)) return -1;
   if (cache.size < 4 || cache.size > 0x7FFFFFFFULL) return -1;
   const std::size_t size = static_cast<std::size_t>(cache.size);
-  std::unique_ptr<char[]> bytes;
-  if (!ReadWholeFile(cachePath, size, bytes)) return -1;
+  BinaryFile file;
+  if (!file.Open(cachePath)) return -1;
 
-  CacheReader in(bytes.get(), size);
+  CacheReader in(file, size);
   int length = 0;
   in.Int32(length);
   if (length != static_cast<int>(size)) return -1;

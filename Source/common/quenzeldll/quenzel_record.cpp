@@ -7,6 +7,7 @@
 #include <charconv>
 #include <climits>
 #include <cstdint>
+#include <tuple>
 #include <utility>
 
 #include "data_record.h"
@@ -176,9 +177,13 @@ void CQuenzelRecord::RebuildIndexes() {
     for (std::size_t i = 0; i < order.size(); ++i) {
       if (i > 0 && order[i].first == order[i - 1].first) continue;
       const int position = order[i].second;
-      fieldsByNumber.emplace_hint(
-          fieldsByNumber.end(),
-          std::to_string(fields[static_cast<std::size_t>(position)].m_FieldNumber), position);
+      char digits[16];
+      const auto end = std::to_chars(digits, digits + sizeof digits,
+                                     fields[static_cast<std::size_t>(position)].m_FieldNumber)
+                           .ptr;
+      fieldsByNumber.emplace_hint(fieldsByNumber.end(), std::piecewise_construct,
+                                  std::forward_as_tuple(digits, static_cast<std::size_t>(end - digits)),
+                                  std::forward_as_tuple(position));
     }
   } else {
     for (std::size_t i = 0; i < fields.size(); ++i)

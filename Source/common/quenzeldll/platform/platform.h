@@ -44,10 +44,26 @@ struct FileStatus {
 // The status of the file at native path `path`; false when it has none.
 bool StatFile(const std::string& path, FileStatus& status);
 
-// Reads exactly `size` bytes of the file at native path `path` into a new
-// buffer; false when the file cannot be opened, the buffer cannot be had or
-// fewer bytes arrive.
-bool ReadWholeFile(const std::string& path, std::size_t size, std::unique_ptr<char[]>& bytes);
+// A regular file opened for reading in binary, read in pieces straight
+// into the caller's memory. Opening never blocks: a FIFO, device or
+// directory is refused like a file that cannot be opened. On Windows the
+// file stays open to a saver that renames a new file over it.
+class BinaryFile {
+ public:
+  BinaryFile() = default;
+  ~BinaryFile();
+  BinaryFile(const BinaryFile&) = delete;
+  BinaryFile& operator=(const BinaryFile&) = delete;
+  // Opens the file at native path `path`; false when it cannot be opened
+  // or is not a regular file.
+  bool Open(const std::string& path);
+  // Reads up to `size` bytes into `into`: the count read, 0 at the end of
+  // the file, -1 on an error.
+  long Read(char* into, unsigned size);
+
+ private:
+  std::intptr_t handle_ = -1;  // a descriptor on POSIX, a HANDLE on Windows
+};
 
 // A read-only stream buffer over a regular file. Opening never blocks: a
 // FIFO, socket, device or directory is refused like a file that cannot be
@@ -96,6 +112,7 @@ class InputFile : public std::streambuf {
   static int OpenRegular(const std::string& path);
   static long ReadSome(int fd, char* into, unsigned size);
   static void Close(int fd);
+  friend class BinaryFile;
 
   int fd_ = -1;
   std::vector<char> buffer_;

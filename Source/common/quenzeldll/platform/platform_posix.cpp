@@ -83,23 +83,17 @@ bool StatFile(const std::string& path, FileStatus& status) {
   return true;
 }
 
-bool ReadWholeFile(const std::string& path, std::size_t size, std::unique_ptr<char[]>& bytes) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd == -1) return false;
-  bytes.reset(new (std::nothrow) char[size]);
-  if (!bytes) {
-    ::close(fd);
-    return false;
-  }
-  std::size_t done = 0;
-  while (done < size) {
-    ssize_t n = ::read(fd, bytes.get() + done, size - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += static_cast<std::size_t>(n);
-  }
-  ::close(fd);
-  return done == size;
+BinaryFile::~BinaryFile() {
+  if (handle_ != -1) InputFile::Close(static_cast<int>(handle_));
+}
+
+bool BinaryFile::Open(const std::string& path) {
+  handle_ = InputFile::OpenRegular(path);
+  return handle_ != -1;
+}
+
+long BinaryFile::Read(char* into, unsigned size) {
+  return InputFile::ReadSome(static_cast<int>(handle_), into, size);
 }
 
 bool ReplaceFile(const std::string& path, const std::string& bytes, const FileTime* modified) {

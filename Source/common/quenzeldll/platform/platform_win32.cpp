@@ -104,22 +104,28 @@ bool StatFile(const std::string& path, FileStatus& status) {
   return true;
 }
 
-bool ReadWholeFile(const std::string& path, std::size_t size, std::unique_ptr<char[]>& bytes) {
+BinaryFile::~BinaryFile() {
+  if (handle_ != -1) ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
+}
+
+bool BinaryFile::Open(const std::string& path) {
   // Shared for deleting too, so that a saver may rename a new file over it.
   const HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
-  bytes.reset(new (std::nothrow) char[size]);
-  std::size_t done = 0;
-  while (bytes && done < size) {
-    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size - done, 1u << 30));
-    DWORD read = 0;
-    if (!::ReadFile(file, bytes.get() + done, chunk, &read, nullptr) || read == 0) break;
-    done += read;
+  if (::GetFileType(file) != FILE_TYPE_DISK) {
+    ::CloseHandle(file);
+    return false;
   }
-  ::CloseHandle(file);
-  return bytes && done == size;
+  handle_ = reinterpret_cast<std::intptr_t>(file);
+  return true;
+}
+
+long BinaryFile::Read(char* into, unsigned size) {
+  DWORD read = 0;
+  if (!::ReadFile(reinterpret_cast<HANDLE>(handle_), into, size, &read, nullptr)) return -1;
+  return static_cast<long>(read);
 }
 
 bool ReplaceFile(const std::string& path, const std::string& bytes, const FileTime* modified) {
