@@ -45,12 +45,14 @@ CQuenzelField::CQuenzelField(int recordNumber, const std::string& auditText,
       m_Supplied(false),
       m_TreatAsText(false),
       m_NoPad(false),
-      m_SendOrDelete(sendOrDelete),
-      m_AuditName(auditName),
-      m_AuditText(auditText),
-      m_RecordName(recordName),
-      m_CodePage(codePage),
-      m_Name(fieldName) {}
+      m_SendOrDelete(sendOrDelete) {
+  // Copied only when given: the definition cache builds every field from
+  // empty texts and overwrites them.
+  for (auto [member, text] : {std::pair{&m_AuditName, &auditName}, {&m_AuditText, &auditText},
+                              {&m_RecordName, &recordName}, {&m_CodePage, &codePage},
+                              {&m_Name, &fieldName}})
+    if (!text->empty()) *member = std::string(*text);  // at its exact size
+}
 
 CQuenzelField::CQuenzelField(const std::string& /*unused*/, const std::string& auditText,
                              const std::string& auditName, const std::string& fieldName,
