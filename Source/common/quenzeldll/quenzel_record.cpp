@@ -136,11 +136,12 @@ namespace {
 // orders their "%d" texts: the digits padded with zeros to ten places, then
 // the count of digits ("1" < "10" < "2").
 std::uint64_t TextOrderKey(int number) {
-  std::uint64_t padded = static_cast<std::uint64_t>(number);
-  int digits = 1;
-  for (int n = number; n >= 10; n /= 10) ++digits;
-  for (int d = digits; d < 10; ++d) padded *= 10;
-  return padded << 4 | static_cast<std::uint64_t>(digits);
+  static constexpr std::uint64_t kPowers[] = {1,         10,         100,     1000,
+                                              10000,     100000,     1000000, 10000000,
+                                              100000000, 1000000000};
+  std::uint64_t digits = 1;
+  while (digits < 10 && static_cast<std::uint64_t>(number) >= kPowers[digits]) ++digits;
+  return static_cast<std::uint64_t>(number) * kPowers[10 - digits] << 4 | digits;
 }
 
 // The eight bytes of `text` from `from` on as a big-endian number,
