@@ -105,6 +105,7 @@ void BM_LoadFromCache(benchmark::State& state, const Shape& shape) {
     CQuenzelFile first;  // writes the cache
     first.Initialise(Setup::FileName(shape), "", nullptr, "");
   }
+  SettleFreedMemory();
   Load(state, shape);
 }
 

@@ -144,7 +144,7 @@ class CacheReader {
     (Get(at, values), ...);
   }
   void Int32(int& value) { Fixed(value); }
-  void Text(std::string& text) {
+  [[gnu::always_inline]] void Text(std::string& text) {
     int length = 0;
     Int32(length);
     if (length < 0 || !Take(static_cast<std::size_t>(length))) return Fail(), text.clear();
@@ -188,7 +188,7 @@ class CacheReader {
   }
   // Makes the next `n` bytes (no more than remain) stand together in the
   // window, and tops the window up from the file.
-  bool Fill(std::size_t n) {
+  [[gnu::noinline]] bool Fill(std::size_t n) {
     if (n > Remaining()) return false;
     const std::size_t kept = static_cast<std::size_t>(end_ - p_);
     const std::size_t capacity = std::max(n, kWindow);
