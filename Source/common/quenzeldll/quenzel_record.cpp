@@ -7,6 +7,7 @@
 #include <charconv>
 #include <climits>
 #include <cstdint>
+#include <cstring>
 #include <tuple>
 #include <utility>
 
@@ -136,9 +137,8 @@ namespace {
 // orders their "%d" texts: the digits padded with zeros to ten places, then
 // the count of digits ("1" < "10" < "2").
 std::uint64_t TextOrderKey(int number) {
-  static constexpr std::uint64_t kPowers[] = {1,         10,         100,     1000,
-                                              10000,     100000,     1000000, 10000000,
-                                              100000000, 1000000000};
+  static constexpr std::uint64_t kPowers[] = {1,      10,      100,      1000,      10000,
+                                              100000, 1000000, 10000000, 100000000, 1000000000};
   std::uint64_t digits = 1;
   while (digits < 10 && static_cast<std::uint64_t>(number) >= kPowers[digits]) ++digits;
   return static_cast<std::uint64_t>(number) * kPowers[10 - digits] << 4 | digits;
@@ -148,9 +148,14 @@ std::uint64_t TextOrderKey(int number) {
 // zero-padded. Of texts that share their first `from` bytes, two whose keys
 // differ order as their keys do; equal keys need the full comparison.
 std::uint64_t PrefixKey(const std::string& text, std::size_t from) {
+  unsigned char bytes[8] = {};
+  if (from + 8 <= text.size())
+    std::memcpy(bytes, text.data() + from, 8);  // one load
+  else
+    for (std::size_t i = from; i < text.size(); ++i)
+      bytes[i - from] = static_cast<unsigned char>(text[i]);
   std::uint64_t key = 0;
-  for (std::size_t i = from; i < from + 8; ++i)
-    key = key << 8 | (i < text.size() ? static_cast<unsigned char>(text[i]) : 0U);
+  for (unsigned char byte : bytes) key = key << 8 | byte;
   return key;
 }
 
@@ -182,9 +187,10 @@ void CQuenzelRecord::RebuildIndexes() {
       const auto end = std::to_chars(digits, digits + sizeof digits,
                                      fields[static_cast<std::size_t>(position)].m_FieldNumber)
                            .ptr;
-      fieldsByNumber.emplace_hint(fieldsByNumber.end(), std::piecewise_construct,
-                                  std::forward_as_tuple(digits, static_cast<std::size_t>(end - digits)),
-                                  std::forward_as_tuple(position));
+      fieldsByNumber.emplace_hint(
+          fieldsByNumber.end(), std::piecewise_construct,
+          std::forward_as_tuple(digits, static_cast<std::size_t>(end - digits)),
+          std::forward_as_tuple(position));
     }
   } else {
     for (std::size_t i = 0; i < fields.size(); ++i)
@@ -200,6 +206,9 @@ void CQuenzelRecord::RebuildIndexes() {
     for (std::size_t i = 1; i < fields.size() && shared > 0; ++i) {
       const std::string& first = fields[0].m_Name;
       const std::string& name = fields[i].m_Name;
+      if (shared >= 8 && name.size() >= shared &&
+          std::memcmp(first.data(), name.data(), shared) == 0)
+        continue;  // a long shared beginning: compared by the library at once
       const std::size_t n = std::min(shared, name.size());
       shared = static_cast<std::size_t>(
           std::mismatch(first.begin(), first.begin() + static_cast<std::ptrdiff_t>(n), name.begin())
