@@ -11,6 +11,7 @@
 #include "field_getters.h"
 #include "field_types.h"
 #include "measurement.h"
+#include "short_text.h"
 #include "stream_guard.h"
 
 namespace quenzel {
@@ -88,24 +89,6 @@ inline char* Decimal(char* p, char* end, long long value) {
     return p + 2;
   }
   return std::to_chars(p, end, value).ptr;
-}
-
-// Copies `n` bytes; most values are short, and short copies of fixed
-// sizes need no library call.
-inline void CopyBytes(char* to, const char* from, std::size_t n) {
-  if (n > 16) {
-    std::memcpy(to, from, n);
-  } else if (n >= 8) {  // two copies of 8 that overlap in the middle
-    std::memcpy(to, from, 8);
-    std::memcpy(to + n - 8, from + n - 8, 8);
-  } else if (n >= 4) {  // the same with 4
-    std::memcpy(to, from, 4);
-    std::memcpy(to + n - 4, from + n - 4, 4);
-  } else if (n > 0) {  // first, middle and last byte, some of them the same
-    to[0] = from[0];
-    to[n / 2] = from[n / 2];
-    to[n - 1] = from[n - 1];
-  }
 }
 
 // Formats a whole record in one piece of memory that grows as needed and is

@@ -8,6 +8,7 @@
 #include "field_types.h"
 #include "host_services.h"
 #include "numbers.h"
+#include "short_text.h"
 #include "value_list.h"
 #include "weight_conversion.h"
 
@@ -38,7 +39,8 @@ std::string DefaultCharacterText(const CQuenzelField& f) {
 // against the value list when there is one (`listed` is its verdict), else
 // against the valid characters.
 QuenzelError StoreCharacter(CQuenzelField& f, unsigned char stored, bool listed) {
-  f.m_Value.assign(1, static_cast<char>(stored));
+  const char c = static_cast<char>(stored);
+  AssignBytes(f.m_Value, std::string_view(&c, 1));
   const std::vector<unsigned char>& valid = f.m_ValidChars;
   const bool accepted =
       !f.m_ValueList.empty()
@@ -89,7 +91,7 @@ QuenzelError StoreNumber(CQuenzelField& f, long long v) {
     padded = FormatStoredNumber(v, f.m_Length);
     formatted = padded;
   }
-  f.m_Value.assign(formatted.data(), formatted.size());
+  AssignBytes(f.m_Value, formatted);
   if (f.m_Length != 0 && formatted.size() > static_cast<std::size_t>(f.m_Length)) {
     f.m_Rejected = f.m_Value;
     result = QuenzelError::kLengthError;
@@ -139,6 +141,21 @@ QuenzelError StoreNumber(CQuenzelField& f, long long v) {
   return result;
 }
 
+// The common case of StoreNumber, decided from the text: plain digits
+// without a leading zero are the number's own stored form, so a number
+// within the width, the bounds and the value list that takes no part in
+// weight conversion is stored as the text stands, with nothing else to
+// change. False (and nothing stored) otherwise.
+bool StoredAsGiven(CQuenzelField& f, std::string_view text, long long v) {
+  if (text.size() > 1 && text[0] == '0') return false;
+  if (f.m_Length != 0 && text.size() > static_cast<std::size_t>(f.m_Length)) return false;
+  if (ClassOf(f.m_Type) != TypeClass::kNumeric || TakesPartInConversion(f)) return false;
+  if (f.m_Min != f.m_Max && (v < f.m_Min || v > f.m_Max)) return false;
+  if (!f.m_ValueList.empty() && !MatchesNumber(FieldRules::ValueList(f), v)) return false;
+  AssignBytes(f.m_Value, text);
+  return true;
+}
+
 // A numeric text holds digits and '-' only ('-' anywhere, any number of
 // times) and is read up to its first character that is not a digit after
 // an optional leading '-'. Digits beyond the 64-bit range are no number
@@ -146,7 +163,8 @@ QuenzelError StoreNumber(CQuenzelField& f, long long v) {
 // number, rather than a silently clamped value.
 QuenzelError SetNumberFromText(CQuenzelField& f, std::string_view text) {
   long long digits = 0;
-  if (ShortDigits(text, digits)) return StoreNumber(f, digits);
+  if (ShortDigits(text, digits))
+    return StoredAsGiven(f, text, digits) ? QuenzelError::kNone : StoreNumber(f, digits);
   const bool numeric = !text.empty() && std::all_of(text.begin(), text.end(),
                                                     [](char c) { return IsDigit(c) || c == '-'; });
   bool overflow = false;
