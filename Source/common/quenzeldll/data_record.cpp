@@ -12,6 +12,7 @@
 #include "field_setters.h"
 #include "field_types.h"
 #include "measurement.h"
+#include "short_text.h"
 #include "stream_guard.h"
 #include "token_reader.h"
 
@@ -40,6 +41,15 @@ void SkipByte(std::istream& in) {
   int c = 0;
   if (GuardBuffer(in, [&] { c = in.rdbuf()->sbumpc(); }) && c == kEof)
     in.setstate(std::ios::eofbit);
+}
+
+// Skips CLOSE: the byte after a value held whole (see FindHeldElement) is
+// in the buffer, so it is only stepped over.
+void SkipClose(std::istream& in, bool held) {
+  if (held)
+    GetArea::Advance(in.rdbuf(), 1);
+  else
+    SkipByte(in);
 }
 
 // Takes up to `length` bytes, stopping before a zero byte (which stays in
@@ -196,7 +206,13 @@ struct HeldElement {
   const char* value = nullptr;  // the value bytes, after the OPEN byte
 };
 
-inline bool IsItemSeparator(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+// Blank, tab, carriage return and line feed, tested as bits of one word.
+inline bool IsItemSeparator(char c) {
+  constexpr unsigned long long kSeparators =
+      (1ULL << ' ') | (1ULL << '\t') | (1ULL << '\r') | (1ULL << '\n');
+  const unsigned char u = static_cast<unsigned char>(c);
+  return u <= ' ' && ((kSeparators >> u) & 1) != 0;
+}
 
 // A number item as the token reader takes it from held bytes: separators,
 // digits (the value saturating past INT_MAX) and the one separator after
@@ -205,8 +221,11 @@ const char* HeldNumber(const char* p, const char* end, int& number) {
   while (p != end && IsItemSeparator(*p)) ++p;
   const char* const digits = p;
   long long value = 0;
-  for (; p != end && *p >= '0' && *p <= '9'; ++p)
-    if (value <= INT_MAX) value = value * 10 + (*p - '0');
+  for (; p != end; ++p) {
+    const unsigned digit = static_cast<unsigned char>(*p) - static_cast<unsigned>('0');
+    if (digit > 9) break;
+    if (value <= INT_MAX) value = value * 10 + digit;
+  }
   if (p == digits || p == end || !IsItemSeparator(*p)) return nullptr;
   number = value > INT_MAX ? INT_MAX : static_cast<int>(value);
   return p + 1;
@@ -356,19 +375,27 @@ std::istream& ReadRecord(std::istream& in, CQuenzelRecord& record, DataRecordDia
       diagnosis.Fault(DataRecordFault::kUndefinedField);
       break;
     }
-    if (whole && field != nullptr && !split && ClassOf(field->m_Type) == TypeClass::kNumeric &&
-        !IsWeightType(field->m_Type)) {
-      // A number is set from the buffer's bytes: nothing below needs them
-      // as a text of their own.
-      const QuenzelError result = SetNumericFromText(
-          *field, std::string_view(held.value, static_cast<std::size_t>(length)));
-      GetArea::Advance(in.rdbuf(), 1 + static_cast<std::size_t>(length));
-      if (!Continues(result)) break;
-      SkipByte(in);
-      continue;
+    if (whole && field != nullptr && !split) {
+      // A number or a character is set from the buffer's bytes: nothing
+      // below needs them as a text of their own.
+      const TypeClass kind = ClassOf(field->m_Type);
+      if ((kind == TypeClass::kNumeric && !IsWeightType(field->m_Type)) ||
+          kind == TypeClass::kSingleCharacter) {
+        if (field->m_Type == kTypeUom && record.action >= kActionSearchFirstNextTrans)
+          record.uomFlag = held.value[0] == '0';
+        const QuenzelError result =
+            kind == TypeClass::kNumeric
+                ? SetNumericFromText(*field,
+                                     std::string_view(held.value, static_cast<std::size_t>(length)))
+                : SetCharacterFromFirstByte(*field, held.value[0]);
+        GetArea::Advance(in.rdbuf(), 1 + static_cast<std::size_t>(length));
+        if (!Continues(result)) break;
+        SkipClose(in, true);
+        continue;
+      }
     }
     if (whole) {
-      value.assign(held.value, static_cast<std::size_t>(length));
+      AssignBytes(value, std::string_view(held.value, static_cast<std::size_t>(length)));
       GetArea::Advance(in.rdbuf(), 1 + static_cast<std::size_t>(length));
     } else {
       SkipByte(in);
@@ -376,7 +403,7 @@ std::istream& ReadRecord(std::istream& in, CQuenzelRecord& record, DataRecordDia
     }
     if (field == nullptr) {
       if (in.good()) texts.Continue(fieldNumber, value);
-      SkipByte(in);
+      SkipClose(in, whole);
       continue;
     }
     if (!in.good()) break;
@@ -385,7 +412,7 @@ std::istream& ReadRecord(std::istream& in, CQuenzelRecord& record, DataRecordDia
     if (split && field->m_Type == kTypePriceBase) record.priceBaseFlag = value[0] == '1';
     if (IsWeightType(field->m_Type)) HandOver(record, *field, HandOverSite::kReader);
     if (split && texts.Head(fieldNumber, value)) {
-      SkipByte(in);
+      SkipClose(in, whole);
       continue;
     }
     // PRIVATE fields are left alone by SetValue; CLOB values are Base64.
@@ -396,7 +423,7 @@ std::istream& ReadRecord(std::istream& in, CQuenzelRecord& record, DataRecordDia
     if (split && result == QuenzelError::kRangeWarning) record.rangeWarning = true;
     diagnosis.Set(value, result, split || Continues(result));
     if (Continues(result))
-      SkipByte(in);
+      SkipClose(in, whole);
     else if (!split)
       break;
   }

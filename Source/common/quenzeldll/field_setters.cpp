@@ -57,6 +57,14 @@ QuenzelError StoreCharacter(CQuenzelField& f, unsigned char stored, bool listed)
   return QuenzelError::kRangeError;
 }
 
+// Byte values 0 to 9 stand for their digit characters.
+QuenzelError SetFirstByte(CQuenzelField& f, char first) {
+  unsigned char c = static_cast<unsigned char>(first);
+  if (c <= 9) c = static_cast<unsigned char>(c + '0');
+  return StoreCharacter(f, c,
+                        f.m_ValueList.empty() || MatchesCharacter(FieldRules::ValueList(f), c));
+}
+
 QuenzelError SetCharacterFromText(CQuenzelField& f, const std::string& text, bool utf8) {
   if (text.empty()) {
     if (!utf8) throw std::out_of_range("invalid string position");
@@ -68,10 +76,7 @@ QuenzelError SetCharacterFromText(CQuenzelField& f, const std::string& text, boo
     f.m_Rejected = f.m_Value;
     return QuenzelError::kRangeError;
   }
-  unsigned char c = static_cast<unsigned char>(text[0]);
-  if (c <= 9) c = static_cast<unsigned char>(c + '0');
-  return StoreCharacter(f, c,
-                        f.m_ValueList.empty() || MatchesCharacter(FieldRules::ValueList(f), c));
+  return SetFirstByte(f, text[0]);
 }
 
 // Stores the number v: formatting, width, bounds, value list, default
@@ -198,6 +203,10 @@ QuenzelError SetFromText(CQuenzelField& f, const std::string& text, bool private
 
 QuenzelError SetNumericFromText(CQuenzelField& f, std::string_view text) {
   return f.m_Private ? QuenzelError::kNone : SetNumberFromText(f, text);
+}
+
+QuenzelError SetCharacterFromFirstByte(CQuenzelField& f, char first) {
+  return f.m_Private ? QuenzelError::kNone : SetFirstByte(f, first);
 }
 
 // After a default substitution a single-character field holds its default
