@@ -11,8 +11,10 @@
 #include "field_getters.h"
 #include "field_types.h"
 #include "measurement.h"
+#include "numbers.h"
 #include "short_text.h"
 #include "stream_guard.h"
+#include "weight_conversion.h"
 
 namespace quenzel {
 namespace detail {
@@ -47,6 +49,12 @@ struct NumberText {
   char digits[24];
 };
 
+// A number's text as the writer would write it: 1 to 18 digits, without a
+// leading zero (unless it is the only one).
+inline bool PlainDigits(const std::string& text, long long& value) {
+  return ShortDigits(text, value) && (text.size() == 1 || text[0] != '0');
+}
+
 // The value a field's element sends, or a null view when it sends nothing
 // (its default, unreadable, or text only). A numeric value's text is
 // written into `number`.
@@ -66,6 +74,15 @@ std::string_view ElementValue(CQuenzelField& f, NumberText& number) {
       unsigned char c = 0;
       if (GetCharacter(f, c) != QuenzelError::kNone || c == f.m_Default) return {};
       return f.m_Value;
+    }
+    case TypeClass::kNumeric: {
+      // Plain digits without a leading zero that pass the getter's checks
+      // are the text the number would be written as: sent as they stand.
+      long long value = 0;
+      if (f.m_Type != kTypeYear && !TakesPartInConversion(f) && PlainDigits(f.m_Value, value) &&
+          NumberAllowed(f, value))
+        return value == f.m_Default ? std::string_view() : std::string_view(f.m_Value);
+      [[fallthrough]];
     }
     default: {
       long long value = 0;
@@ -114,7 +131,7 @@ class RecordText {
   // Number, blank, length, blank, the value in double quotes, blank. Written
   // through a local pointer, which the compiler need not reload after every
   // byte as it must a member.
-  void Element(int fieldNumber, std::string_view value) {
+  [[gnu::always_inline]] void Element(int fieldNumber, std::string_view value) {
     const std::size_t most = 2 * 24 + 5 + value.size();
     Reserve(most);
     char* p = At();

@@ -7,9 +7,17 @@
 #include <string>
 
 #include "quenzel_field.h"
+#include "value_list.h"
 
 namespace quenzel {
 namespace detail {
+
+// The check of the number getter: within m_Min..m_Max when a maximum is
+// set, then in the value list when there is one.
+inline bool NumberAllowed(const CQuenzelField& f, long long n) {
+  if (f.m_Max != -1 && (n < f.m_Min || n > f.m_Max)) return false;
+  return f.m_ValueList.empty() || MatchesNumber(FieldRules::ValueList(f), n);
+}
 
 // The value as a number: checked against m_Min..m_Max (when a maximum is
 // set) and the value list, kRangeError and m_Rejected otherwise. YEAR
