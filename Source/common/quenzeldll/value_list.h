@@ -38,12 +38,17 @@ struct ParsedValueList {
   };
   std::string source;
   std::vector<Entry> entries;
+  // Bit c (of word c / 64) is set when the character c matches an entry:
+  // characters are checked with one lookup instead of a walk of the list.
+  std::uint64_t characters[4] = {};
 };
 
 std::shared_ptr<const ParsedValueList> ParseValueList(std::string_view list);
 // The same results as the matchings of the list's text.
 bool MatchesNumber(const ParsedValueList& list, long long v);
-bool MatchesCharacter(const ParsedValueList& list, unsigned char c);
+inline bool MatchesCharacter(const ParsedValueList& list, unsigned char c) {
+  return ((list.characters[c >> 6] >> (c & 63)) & 1) != 0;
+}
 
 // The checks of the setters and getters run on every value, so a field
 // keeps its value list read (see CQuenzelField's private cache).
