@@ -58,7 +58,7 @@ inline bool PlainDigits(const std::string& text, long long& value) {
 // The value a field's element sends, or a null view when it sends nothing
 // (its default, unreadable, or text only). A numeric value's text is
 // written into `number`.
-std::string_view ElementValue(CQuenzelField& f, NumberText& number) {
+[[gnu::always_inline]] inline std::string_view ElementValue(CQuenzelField& f, NumberText& number) {
   if (f.m_TreatAsText) return {};
   switch (ClassOf(f.m_Type)) {
     case TypeClass::kText: {
@@ -72,7 +72,7 @@ std::string_view ElementValue(CQuenzelField& f, NumberText& number) {
     }
     case TypeClass::kSingleCharacter: {
       unsigned char c = 0;
-      if (GetCharacter(f, c) != QuenzelError::kNone || c == f.m_Default) return {};
+      if (GetSingleCharacter(f, c) != QuenzelError::kNone || c == f.m_Default) return {};
       return f.m_Value;
     }
     case TypeClass::kNumeric: {

@@ -54,10 +54,7 @@ QuenzelError GetNumber(CQuenzelField& f, long long& out) {
 QuenzelError GetCharacter(CQuenzelField& f, unsigned char& out) {
   switch (ClassOf(f.m_Type)) {
     case TypeClass::kSingleCharacter:
-      out = f.m_Value.empty() ? 0 : static_cast<unsigned char>(f.m_Value[0]);
-      if (f.m_ValueList.empty() || MatchesCharacter(FieldRules::ValueList(f), out))
-        return QuenzelError::kNone;
-      break;
+      return GetSingleCharacter(f, out);
     case TypeClass::kNumeric: {
       long long number = 0;
       const QuenzelError result = GetNumber(f, number);

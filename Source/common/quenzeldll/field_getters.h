@@ -29,6 +29,16 @@ QuenzelError GetNumber(CQuenzelField& field, long long& out);
 // the low byte of a numeric field's number; kConvertFail for a text field.
 QuenzelError GetCharacter(CQuenzelField& field, unsigned char& out);
 
+// GetCharacter for a field of a single-character type: its first byte (0
+// when it has none), which must match the value list when there is one.
+inline QuenzelError GetSingleCharacter(CQuenzelField& f, unsigned char& out) {
+  out = f.m_Value.empty() ? 0 : static_cast<unsigned char>(f.m_Value[0]);
+  if (f.m_ValueList.empty() || MatchesCharacter(FieldRules::ValueList(f), out))
+    return QuenzelError::kNone;
+  f.m_Rejected = f.m_Value;
+  return QuenzelError::kRangeError;
+}
+
 // The value as text: numeric fields zero-padded to m_Length (converted
 // weights unpadded), text fields in UTF-8 or the code page and padded with
 // blanks, single-character fields as their character (`out` untouched
