@@ -217,7 +217,7 @@ inline bool IsItemSeparator(char c) {
 // A number item as the token reader takes it from held bytes: separators,
 // digits (the value saturating past INT_MAX) and the one separator after
 // them; null when `p` holds no such item.
-const char* HeldNumber(const char* p, const char* end, int& number) {
+[[gnu::always_inline]] inline const char* HeldNumber(const char* p, const char* end, int& number) {
   while (p != end && IsItemSeparator(*p)) ++p;
   const char* const digits = p;
   long long value = 0;
