@@ -14,7 +14,7 @@ namespace detail {
 
 // The check of the number getter: within m_Min..m_Max when a maximum is
 // set, then in the value list when there is one.
-inline bool NumberAllowed(const CQuenzelField& f, long long n) {
+[[gnu::always_inline]] inline bool NumberAllowed(const CQuenzelField& f, long long n) {
   if (f.m_Max != -1 && (n < f.m_Min || n > f.m_Max)) return false;
   return f.m_ValueList.empty() || MatchesNumber(FieldRules::ValueList(f), n);
 }
@@ -31,7 +31,8 @@ QuenzelError GetCharacter(CQuenzelField& field, unsigned char& out);
 
 // GetCharacter for a field of a single-character type: its first byte (0
 // when it has none), which must match the value list when there is one.
-inline QuenzelError GetSingleCharacter(CQuenzelField& f, unsigned char& out) {
+[[gnu::always_inline]] inline QuenzelError GetSingleCharacter(CQuenzelField& f,
+                                                              unsigned char& out) {
   out = f.m_Value.empty() ? 0 : static_cast<unsigned char>(f.m_Value[0]);
   if (f.m_ValueList.empty() || MatchesCharacter(FieldRules::ValueList(f), out))
     return QuenzelError::kNone;

@@ -129,12 +129,6 @@ std::shared_ptr<const ParsedValueList> ParseValueList(std::string_view list) {
   return parsed;
 }
 
-bool MatchesNumber(const ParsedValueList& list, long long v) {
-  for (const Entry& e : list.entries)
-    if (NumberIn(e, v)) return true;
-  return false;
-}
-
 const ParsedValueList& FieldRules::ReadAgain(const CQuenzelField& field) {
   field.listRules_ = ParseValueList(field.m_ValueList);
   return *field.listRules_;

@@ -45,7 +45,11 @@ struct ParsedValueList {
 
 std::shared_ptr<const ParsedValueList> ParseValueList(std::string_view list);
 // The same results as the matchings of the list's text.
-bool MatchesNumber(const ParsedValueList& list, long long v);
+inline bool MatchesNumber(const ParsedValueList& list, long long v) {
+  for (const ParsedValueList::Entry& e : list.entries)
+    if (e.numberLow <= v && v <= e.numberHigh) return true;
+  return false;
+}
 inline bool MatchesCharacter(const ParsedValueList& list, unsigned char c) {
   return ((list.characters[c >> 6] >> (c & 63)) & 1) != 0;
 }
@@ -66,17 +70,17 @@ class FieldRules {
  private:
   static const ParsedValueList& ReadAgain(const CQuenzelField& field);
   // Lists are short: compared a word at a time, without a library call,
-  // up to 16 bytes (two words that overlap in the middle, or two halves of
-  // a word).
+  // up to 16 bytes (two words that overlap in the middle), and below four
+  // bytes by their first, middle and last byte.
   static bool SameText(const std::string& a, const std::string& b) {
     const std::size_t n = a.size();
     if (n != b.size()) return false;
     if (n > 16) return a == b;
     if (n >= 8) return Same<std::uint64_t>(a.data(), b.data(), n);
     if (n >= 4) return Same<std::uint32_t>(a.data(), b.data(), n);
-    for (std::size_t i = 0; i < n; ++i)
-      if (a[i] != b[i]) return false;
-    return true;
+    if (n == 0) return true;
+    // First, middle and last byte: every byte of up to three.
+    return a[0] == b[0] && a[n / 2] == b[n / 2] && a[n - 1] == b[n - 1];
   }
   // The first and the last sizeof(Word) of the n bytes (n at least that).
   template <typename Word>
