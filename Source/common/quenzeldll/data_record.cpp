@@ -215,19 +215,23 @@ inline bool IsItemSeparator(char c) {
 }
 
 // A number item as the token reader takes it from held bytes: separators,
-// digits (the value saturating past INT_MAX) and the one separator after
-// them; null when `p` holds no such item.
+// digits and the one separator after them; null when `p` holds no such
+// item. Numbers of ten digits or more, and items that end less than a
+// dozen bytes before `end`, are left to the token reader, so that the
+// digits are read without a bound or overflow check each.
 [[gnu::always_inline]] inline const char* HeldNumber(const char* p, const char* end, int& number) {
   while (p != end && IsItemSeparator(*p)) ++p;
-  const char* const digits = p;
-  long long value = 0;
-  for (; p != end; ++p) {
-    const unsigned digit = static_cast<unsigned char>(*p) - static_cast<unsigned>('0');
-    if (digit > 9) break;
-    if (value <= INT_MAX) value = value * 10 + digit;
-  }
-  if (p == digits || p == end || !IsItemSeparator(*p)) return nullptr;
-  number = value > INT_MAX ? INT_MAX : static_cast<int>(value);
+  if (end - p < 12) return nullptr;
+  unsigned value = 0;
+  const char* const last = p + 9;  // past the ninth digit
+  unsigned digit = static_cast<unsigned char>(*p) - static_cast<unsigned>('0');
+  if (digit > 9) return nullptr;
+  do {
+    value = value * 10 + digit;
+    digit = static_cast<unsigned char>(*++p) - static_cast<unsigned>('0');
+  } while (digit <= 9 && p != last);
+  if (digit <= 9 || !IsItemSeparator(*p)) return nullptr;
+  number = static_cast<int>(value);
   return p + 1;
 }
 
@@ -311,6 +315,14 @@ class SplitTexts {
   std::string texts_[3];
 };
 
+// The memory a value is taken into, kept for the thread's next record, so
+// that long values grow it once rather than once per record. Not inlined,
+// so that the thread-local is looked up once per record.
+[[gnu::noinline]] std::string& ValueStorage() {
+  thread_local std::string value;
+  return value;
+}
+
 // Whether reading goes on after a field's value was set.
 bool Continues(QuenzelError result) {
   return result == QuenzelError::kNone || result == QuenzelError::kRangeError ||
@@ -340,7 +352,7 @@ std::istream& ReadRecord(std::istream& in, CQuenzelRecord& record, DataRecordDia
       record.recordNumber == kSplitRecord || record.recordNumber == kSecondSplitRecord;
   SplitTexts texts(record.recordNumber);
   bool failed = true;
-  std::string value;
+  std::string& value = ValueStorage();
   HeldElement held;
   for (;;) {
     int fieldNumber = 0, length = 0;
@@ -428,6 +440,7 @@ std::istream& ReadRecord(std::istream& in, CQuenzelRecord& record, DataRecordDia
       break;
   }
   if (split) texts.SetHeads(record);
+  if (value.capacity() > (1u << 20)) std::string().swap(value);  // no lasting large buffers
   if (failed && !in.bad()) in.setstate(std::ios::failbit);  // a failed buffer sets badbit alone
   diagnosis.Stop();
   return in;
