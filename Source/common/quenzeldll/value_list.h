@@ -61,7 +61,7 @@ class FieldRules {
   // The parsed form of `field`'s m_ValueList, read again whenever the text
   // differs from the one it was read from (a host may assign a new list).
   // Valid until the field's list is next looked at or the field changes.
-  static const ParsedValueList& ValueList(const CQuenzelField& field) {
+  [[gnu::always_inline]] static const ParsedValueList& ValueList(const CQuenzelField& field) {
     const ParsedValueList* cached = field.listRules_.get();
     if (cached != nullptr && SameText(cached->source, field.m_ValueList)) return *cached;
     return ReadAgain(field);
