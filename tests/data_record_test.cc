@@ -37,6 +37,17 @@ TEST(DataRecordTest, FieldElements) {
       {"12 STRING x 5", "", "12 0 \"\" "},
       {"3 NUMERIC x 6 7 ", "0042", "3 2 \"42\" "},
       {"3 NUMERIC x 6 0 1-9 ", "20", ""},  // unreadable
+      {"3 NUMERIC x 6 7 ", "7", ""},       // the default
+      {"3 NUMERIC x 6 7 ", "-05", "3 2 \"-5\" "},
+      // Years are written as the getter gives them: two-digit years and
+      // years outside 1975 to 2074 come back in that century.
+      {"11 YEAR x 4 0 ", "74", "11 4 \"2074\" "},
+      {"11 YEAR x 4 0 ", "1974", "11 4 \"2074\" "},
+      {"11 YEAR x 4 0 ", "1975", "11 4 \"1975\" "},
+      {"11 YEAR x 4 0 ", "2074", "11 4 \"2074\" "},
+      {"11 YEAR x 4 0 ", "2075", "11 4 \"1975\" "},
+      {"11 YEAR x 4 0 1980-1990", "1985", "11 4 \"1985\" "},
+      {"11 YEAR x 4 0 1980-1990", "1995", ""},
       {"4 FLAG x 1 N", "N", ""},
       {"4 FLAG x 1 N", "Y", "4 1 \"Y\" "},
   };

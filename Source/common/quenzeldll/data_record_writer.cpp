@@ -76,11 +76,13 @@ inline bool PlainDigits(const std::string& text, long long& value) {
       return f.m_Value;
     }
     case TypeClass::kNumeric: {
-      // Plain digits without a leading zero that pass the getter's checks
-      // are the text the number would be written as: sent as they stand.
+      // Plain digits without a leading zero that the getter gives back
+      // unchanged and that pass its checks are the text the number would
+      // be written as: sent as they stand. A year's digits come back
+      // unchanged in the century the getter maps two-digit years to.
       long long value = 0;
-      if (f.m_Type != kTypeYear && !TakesPartInConversion(f) && PlainDigits(f.m_Value, value) &&
-          NumberAllowed(f, value))
+      if (!TakesPartInConversion(f) && PlainDigits(f.m_Value, value) &&
+          (f.m_Type != kTypeYear || (value >= 1975 && value <= 2074)) && NumberAllowed(f, value))
         return value == f.m_Default ? std::string_view() : std::string_view(f.m_Value);
       [[fallthrough]];
     }
