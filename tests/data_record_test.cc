@@ -138,6 +138,11 @@ TEST_F(DataRecordTestEnv, Reader) {
   const Row rows[] = {
       {kItem, false, "12 3 4 \"abcd\" 0 trailing", true, "0|abcd|N|9||1||000", "trailing"},
       {kItem, false, "12 3 0 \"\" 0 ", false, "0||N|9||1||000", "\" 0 "},
+      // Numbers of ten digits and more, with leading zeros or beyond INT_MAX.
+      {kItem, false, "12 00000000003 0000000004 \"abcd\" 0 trailing", true, "0|abcd|N|9||1||000",
+       "trailing"},
+      {kItem, false, "12 99999999999 4 \"abcd\" 0 trailing", false, "0||N|9||1||000",
+       "\"abcd\" 0 trailing"},
       {kItem, false, "13 3 4 \"abcd\" 0 ", false, "0||N|9||1||000", "3 4 \"abcd\" 0 "},
       {kItem, false, "12 3 -4 \"abcd\" 0 ", false, "0||N|9||1||000", "\"abcd\" 0 "},
       {kItem, false, "12 99 4 \"abcd\" 0 ", false, "0||N|9||1||000", "\"abcd\" 0 "},
