@@ -147,6 +147,9 @@ TEST_F(DataRecordTestEnv, Reader) {
       {kItem, false, "12 3 -4 \"abcd\" 0 ", false, "0||N|9||1||000", "\"abcd\" 0 "},
       {kItem, false, "12 99 4 \"abcd\" 0 ", false, "0||N|9||1||000", "\"abcd\" 0 "},
       {kItem, false, std::string("12 3 4 \"ab\0cd\" 0 ", 17), false, "0|ab|N|9||1||000", ""},
+      {kItem, false, std::string("12 3 12 \"abcdefghi\0kl\" 0 ", 26), false,
+       "0|abcdefghi|N|9||1||000", ""},
+      {kItem, false, "12 3 10 \"abcdefghij\" 0 ", true, "0|abcdefghij|N|9||1||000", ""},
       {kItem, false, "12 1 3 \"456\" 5 2 \"1x\" 3 1 \"z\" 0 ", false, "456||N|9||1||000",
        "\" 3 1 \"z\" 0 "},
       // Refused values go on; PRIVATE fields stay; CLOB values are Base64; the

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 #include <initializer_list>
 
@@ -235,6 +236,27 @@ inline bool IsItemSeparator(char c) {
   return p + 1;
 }
 
+// Whether `n` held bytes at `p` include a zero byte: most values are
+// short, and are tested a word at a time (the last word overlapping the
+// one before) without a library call.
+inline bool HoldsZeroByte(const char* p, std::size_t n) {
+  if (n > 32) return std::memchr(p, '\0', n) != nullptr;
+  if (n < 8) {
+    for (std::size_t i = 0; i < n; ++i)
+      if (p[i] == '\0') return true;
+    return false;
+  }
+  constexpr std::uint64_t kOnes = 0x0101010101010101ULL, kHighs = 0x8080808080808080ULL;
+  const auto zeroIn = [](const char* at) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, at, sizeof word);
+    return ((word - kOnes) & ~word & kHighs) != 0;
+  };
+  for (std::size_t i = 0; i + 8 < n; i += 8)
+    if (zeroIn(p + i)) return true;
+  return zeroIn(p + n - 8);
+}
+
 bool FindHeldElement(std::istream& in, HeldElement& element) {
   if (!in.good() || in.tie() != nullptr) return false;
   std::streambuf* sb = in.rdbuf();
@@ -248,7 +270,7 @@ bool FindHeldElement(std::istream& in, HeldElement& element) {
   if (p == nullptr || element.length < 1) return false;
   const std::size_t rest = static_cast<std::size_t>(end - p);
   const std::size_t length = static_cast<std::size_t>(element.length);
-  if (rest < length + 2 || std::memchr(p + 1, '\0', length) != nullptr) return false;
+  if (rest < length + 2 || HoldsZeroByte(p + 1, length)) return false;
   element.numbersSize = static_cast<std::size_t>(p - begin);
   element.value = p + 1;
   return true;
@@ -363,8 +385,7 @@ std::istream& ReadRecord(std::istream& in, CQuenzelRecord& record, DataRecordDia
       fieldNumber = held.fieldNumber;
       length = held.length;
       GetArea::Advance(in.rdbuf(), held.numbersSize);
-      for (int item = 0; item < 2; ++item)
-        if (at.token < INT_MAX) ++at.token;
+      at.token = at.token < INT_MAX - 1 ? at.token + 2 : INT_MAX;  // two number items
     } else {
       diagnosis.Element(0);
       if (!diagnosis.ReadNumber(fieldNumber, at)) {
