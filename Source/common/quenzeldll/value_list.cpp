@@ -14,7 +14,12 @@ struct ListEntry {
   std::string_view high;
 };
 
-using Entry = ParsedValueList::Entry;
+// What one entry admits: a range of numbers and one of characters.
+struct Entry {
+  long long numberLow, numberHigh;
+  long long characterLow, characterHigh;
+  bool letters;  // the character bounds are letters: c is compared as it is
+};
 
 // The position of `c` in `text`, or npos: lists are short, so a plain loop
 // beats a library search call.
@@ -121,11 +126,15 @@ bool MatchesCharacter(std::string_view list, unsigned char c) {
 std::shared_ptr<const ParsedValueList> ParseValueList(std::string_view list) {
   auto parsed = std::make_shared<ParsedValueList>();
   parsed->source.assign(list.data(), list.size());
+  // Kept for every field with a list: no spare capacity.
+  parsed->entries.reserve(static_cast<std::size_t>(std::count(list.begin(), list.end(), ',')) + 1);
   AnyEntry(list, [&](const ListEntry& e) {
-    if (HasBound(e)) parsed->entries.push_back(Ranges(e));
+    if (!HasBound(e)) return false;
+    const Entry ranges = Ranges(e);
+    parsed->entries.push_back({ranges.numberLow, ranges.numberHigh});
+    AddCharacters(parsed->characters, ranges);
     return false;
   });
-  for (const Entry& e : parsed->entries) AddCharacters(parsed->characters, e);
   return parsed;
 }
 

@@ -28,13 +28,11 @@ bool MatchesNumber(std::string_view list, long long v);
 // its value, compared with the bounds read as numbers.
 bool MatchesCharacter(std::string_view list, unsigned char c);
 
-// A value list read once: every entry that can match, as the closed ranges
-// the two matchings above compare with, and the text it was read from.
+// A value list read once: the closed number ranges of every entry that
+// can match, the characters it admits, and the text it was read from.
 struct ParsedValueList {
   struct Entry {
-    long long numberLow, numberHigh;        // for numbers
-    long long characterLow, characterHigh;  // for characters
-    bool letters;  // the character bounds are letters: c is compared as it is
+    long long numberLow, numberHigh;
   };
   std::string source;
   std::vector<Entry> entries;
