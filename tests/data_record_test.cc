@@ -129,6 +129,42 @@ class PieceSource : public std::streambuf {
   std::size_t at_ = 0;
 };
 
+// A stream buffer without a get area that reads a record of its own from
+// another stream whenever it is asked for a byte, as a host's buffer that
+// relays or logs might.
+class ReadingSource : public std::streambuf {
+ public:
+  explicit ReadingSource(std::string text) : text_(std::move(text)) {}
+  CQuenzelRecord inner = MakeRecord(kItem);
+
+ protected:
+  int_type underflow() override {
+    std::istringstream other("12 3 5 \"inner\" 0 ");
+    other >> inner;
+    return at_ == text_.size() ? traits_type::eof() : traits_type::to_int_type(text_[at_]);
+  }
+  int_type uflow() override {
+    const int_type c = underflow();
+    if (c != traits_type::eof()) ++at_;
+    return c;
+  }
+
+ private:
+  std::string text_;
+  std::size_t at_ = 0;
+};
+
+// A read nested in another on the same thread keeps its value apart.
+TEST_F(DataRecordTestEnv, ReadNestedInTheStreamBuffer) {
+  ReadingSource source("12 3 5 \"outer\" 0 ");
+  std::istream in(&source);
+  CQuenzelRecord record = MakeRecord(kItem);
+  in >> record;
+  EXPECT_FALSE(in.fail());
+  EXPECT_EQ(record.FindField(3)->m_Value, "outer");
+  EXPECT_EQ(source.inner.FindField(3)->m_Value, "inner");
+}
+
 // Reads `data` into a record of `block`: whether the read succeeded, the
 // values of all fields and the price-base, unit-of-measure and range-warning
 // flags afterwards, and what the stream has left.
