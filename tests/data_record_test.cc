@@ -154,8 +154,31 @@ class ReadingSource : public std::streambuf {
   std::size_t at_ = 0;
 };
 
-// A read nested in another on the same thread keeps its value apart.
-TEST_F(DataRecordTestEnv, ReadNestedInTheStreamBuffer) {
+// A stream buffer that takes what it is given a byte at a time, writing a
+// record of its own to another stream before each byte.
+class WritingSink : public std::streambuf {
+ public:
+  std::string text, inner;
+
+ protected:
+  int_type overflow(int_type c) override {
+    CQuenzelRecord record = MakeRecord(kItem);
+    record.FindField(3)->SetValueUTF8(std::string(100, 'i'), false);
+    std::ostringstream other;
+    other << record;
+    inner = other.str();
+    if (c != traits_type::eof()) text.push_back(traits_type::to_char_type(c));
+    return c;
+  }
+  std::streamsize xsputn(const char* s, std::streamsize n) override {
+    for (std::streamsize i = 0; i < n; ++i) overflow(traits_type::to_int_type(s[i]));
+    return n;
+  }
+};
+
+// A read or a write nested in another on the same thread keeps its text
+// apart.
+TEST_F(DataRecordTestEnv, NestedInTheStreamBuffer) {
   ReadingSource source("12 3 5 \"outer\" 0 ");
   std::istream in(&source);
   CQuenzelRecord record = MakeRecord(kItem);
@@ -163,6 +186,11 @@ TEST_F(DataRecordTestEnv, ReadNestedInTheStreamBuffer) {
   EXPECT_FALSE(in.fail());
   EXPECT_EQ(record.FindField(3)->m_Value, "outer");
   EXPECT_EQ(source.inner.FindField(3)->m_Value, "inner");
+  WritingSink sink;
+  std::ostream out(&sink);
+  out << record;
+  EXPECT_EQ(sink.text, "12 3 5 \"outer\" 0 ");
+  EXPECT_EQ(sink.inner, "12 3 100 \"" + std::string(100, 'i') + "\" 0 ");
 }
 
 // Reads `data` into a record of `block`: whether the read succeeded, the

@@ -22,6 +22,9 @@ namespace detail {
 
 namespace {
 
+// Names the reader's ThreadText.
+struct ReaderValue;
+
 constexpr int kEof = std::char_traits<char>::eof();
 
 // What an unformatted input's sentry does (without skipping blanks): a
@@ -337,38 +340,6 @@ class SplitTexts {
   std::string texts_[3];
 };
 
-// The memory a value is taken into: the thread's, kept for its next
-// record, so that long values grow it once rather than once per record
-// (and released when it grew beyond 1 MB). A read nested in another on the
-// same thread (a host's stream buffer that reads a record itself) gets
-// memory of its own.
-class ValueMemory {
- public:
-  ValueMemory() : thread_(ThreadMemory()), nested_(thread_.inUse) { thread_.inUse = true; }
-  ~ValueMemory() {
-    if (nested_) return;
-    thread_.inUse = false;
-    if (thread_.text.capacity() > (1u << 20)) std::string().swap(thread_.text);
-  }
-  ValueMemory(const ValueMemory&) = delete;
-  ValueMemory& operator=(const ValueMemory&) = delete;
-  std::string& Text() { return nested_ ? own_ : thread_.text; }
-
- private:
-  struct Thread {
-    std::string text;
-    bool inUse = false;
-  };
-  // Not inlined, so that the thread-local is looked up once per record.
-  [[gnu::noinline]] static Thread& ThreadMemory() {
-    thread_local Thread memory;
-    return memory;
-  }
-  Thread& thread_;
-  bool nested_;
-  std::string own_;
-};
-
 // Whether reading goes on after a field's value was set.
 bool Continues(QuenzelError result) {
   return result == QuenzelError::kNone || result == QuenzelError::kRangeError ||
@@ -398,7 +369,7 @@ std::istream& ReadRecord(std::istream& in, CQuenzelRecord& record, DataRecordDia
       record.recordNumber == kSplitRecord || record.recordNumber == kSecondSplitRecord;
   SplitTexts texts(record.recordNumber);
   bool failed = true;
-  ValueMemory memory;
+  ThreadText<ReaderValue> memory;  // the value of each element in turn
   std::string& value = memory.Text();
   HeldElement held;
   for (;;) {

@@ -21,6 +21,9 @@ namespace detail {
 
 namespace {
 
+// Names the writer's ThreadText.
+struct WriterText;
+
 // True when numbers inserted into `out` come out as plain decimal digits,
 // exactly as std::to_string writes them: decimal base, no sign or base
 // flags, no field width, and the classic locale (no digit grouping). The
@@ -162,13 +165,6 @@ class RecordText {
   std::size_t used_ = 0;
 };
 
-// The thread's record text memory, reached once per record: not inlined,
-// so that the compiler cannot look the thread-local up again at every use.
-[[gnu::noinline]] std::string& RecordStorage() {
-  thread_local std::string storage;
-  return storage;
-}
-
 // A record written from memory the processor has not seen lately waits for
 // each field in turn; asking for a later field's definition and value
 // members ahead lets the waits overlap. Only a hint: it changes nothing.
@@ -217,7 +213,8 @@ std::ostream& WriteRecord(std::ostream& out, CQuenzelRecord& record) {
   }
   // The whole record is formatted first and handed to the stream at once:
   // the same bytes the field writer gives, without a stream call per piece.
-  std::string& storage = RecordStorage();
+  ThreadText<WriterText> memory;
+  std::string& storage = memory.Text();
   RecordText text(storage);
   text.Number(record.recordNumber);
   text.Put(' ');
@@ -229,7 +226,6 @@ std::ostream& WriteRecord(std::ostream& out, CQuenzelRecord& record) {
   }
   text.Put("0 ");
   WriteText(out, text.View());
-  if (storage.size() > (1u << 20)) std::string().swap(storage);  // no lasting large buffers
   return out;
 }
 
