@@ -37,6 +37,17 @@ TEST(DataRecordTest, FieldElements) {
       {"12 STRING x 5", "", "12 0 \"\" "},
       {"3 NUMERIC x 6 7 ", "0042", "3 2 \"42\" "},
       {"3 NUMERIC x 6 0 1-9 ", "20", ""},  // unreadable
+      {"3 NUMERIC x 6 7 ", "7", ""},       // the default
+      {"3 NUMERIC x 6 7 ", "-05", "3 2 \"-5\" "},
+      // Years are written as the getter gives them: two-digit years and
+      // years outside 1975 to 2074 come back in that century.
+      {"11 YEAR x 4 0 ", "74", "11 4 \"2074\" "},
+      {"11 YEAR x 4 0 ", "1974", "11 4 \"2074\" "},
+      {"11 YEAR x 4 0 ", "1975", "11 4 \"1975\" "},
+      {"11 YEAR x 4 0 ", "2074", "11 4 \"2074\" "},
+      {"11 YEAR x 4 0 ", "2075", "11 4 \"1975\" "},
+      {"11 YEAR x 4 0 1980-1990", "1985", "11 4 \"1985\" "},
+      {"11 YEAR x 4 0 1980-1990", "1995", ""},
       {"4 FLAG x 1 N", "N", ""},
       {"4 FLAG x 1 N", "Y", "4 1 \"Y\" "},
   };
@@ -118,6 +129,70 @@ class PieceSource : public std::streambuf {
   std::size_t at_ = 0;
 };
 
+// A stream buffer without a get area that reads a record of its own from
+// another stream whenever it is asked for a byte, as a host's buffer that
+// relays or logs might.
+class ReadingSource : public std::streambuf {
+ public:
+  explicit ReadingSource(std::string text) : text_(std::move(text)) {}
+  CQuenzelRecord inner = MakeRecord(kItem);
+
+ protected:
+  int_type underflow() override {
+    std::istringstream other("12 3 5 \"inner\" 0 ");
+    other >> inner;
+    return at_ == text_.size() ? traits_type::eof() : traits_type::to_int_type(text_[at_]);
+  }
+  int_type uflow() override {
+    const int_type c = underflow();
+    if (c != traits_type::eof()) ++at_;
+    return c;
+  }
+
+ private:
+  std::string text_;
+  std::size_t at_ = 0;
+};
+
+// A stream buffer that takes what it is given a byte at a time, writing a
+// record of its own to another stream before each byte.
+class WritingSink : public std::streambuf {
+ public:
+  std::string text, inner;
+
+ protected:
+  int_type overflow(int_type c) override {
+    CQuenzelRecord record = MakeRecord(kItem);
+    record.FindField(3)->SetValueUTF8(std::string(100, 'i'), false);
+    std::ostringstream other;
+    other << record;
+    inner = other.str();
+    if (c != traits_type::eof()) text.push_back(traits_type::to_char_type(c));
+    return c;
+  }
+  std::streamsize xsputn(const char* s, std::streamsize n) override {
+    for (std::streamsize i = 0; i < n; ++i) overflow(traits_type::to_int_type(s[i]));
+    return n;
+  }
+};
+
+// A read or a write nested in another on the same thread keeps its text
+// apart.
+TEST_F(DataRecordTestEnv, NestedInTheStreamBuffer) {
+  ReadingSource source("12 3 5 \"outer\" 0 ");
+  std::istream in(&source);
+  CQuenzelRecord record = MakeRecord(kItem);
+  in >> record;
+  EXPECT_FALSE(in.fail());
+  EXPECT_EQ(record.FindField(3)->m_Value, "outer");
+  EXPECT_EQ(source.inner.FindField(3)->m_Value, "inner");
+  WritingSink sink;
+  std::ostream out(&sink);
+  out << record;
+  EXPECT_EQ(sink.text, "12 3 5 \"outer\" 0 ");
+  EXPECT_EQ(sink.inner, "12 3 100 \"" + std::string(100, 'i') + "\" 0 ");
+}
+
 // Reads `data` into a record of `block`: whether the read succeeded, the
 // values of all fields and the price-base, unit-of-measure and range-warning
 // flags afterwards, and what the stream has left.
@@ -127,10 +202,18 @@ TEST_F(DataRecordTestEnv, Reader) {
   const Row rows[] = {
       {kItem, false, "12 3 4 \"abcd\" 0 trailing", true, "0|abcd|N|9||1||000", "trailing"},
       {kItem, false, "12 3 0 \"\" 0 ", false, "0||N|9||1||000", "\" 0 "},
+      // Numbers of ten digits and more, with leading zeros or beyond INT_MAX.
+      {kItem, false, "12 00000000003 0000000004 \"abcd\" 0 trailing", true, "0|abcd|N|9||1||000",
+       "trailing"},
+      {kItem, false, "12 99999999999 4 \"abcd\" 0 trailing", false, "0||N|9||1||000",
+       "\"abcd\" 0 trailing"},
       {kItem, false, "13 3 4 \"abcd\" 0 ", false, "0||N|9||1||000", "3 4 \"abcd\" 0 "},
       {kItem, false, "12 3 -4 \"abcd\" 0 ", false, "0||N|9||1||000", "\"abcd\" 0 "},
       {kItem, false, "12 99 4 \"abcd\" 0 ", false, "0||N|9||1||000", "\"abcd\" 0 "},
       {kItem, false, std::string("12 3 4 \"ab\0cd\" 0 ", 17), false, "0|ab|N|9||1||000", ""},
+      {kItem, false, std::string("12 3 12 \"abcdefghi\0kl\" 0 ", 26), false,
+       "0|abcdefghi|N|9||1||000", ""},
+      {kItem, false, "12 3 10 \"abcdefghij\" 0 ", true, "0|abcdefghij|N|9||1||000", ""},
       {kItem, false, "12 1 3 \"456\" 5 2 \"1x\" 3 1 \"z\" 0 ", false, "456||N|9||1||000",
        "\" 3 1 \"z\" 0 "},
       // Refused values go on; PRIVATE fields stay; CLOB values are Base64; the

@@ -31,6 +31,20 @@ TEST(ValueListTest, NumberAndCharacterMatching) {
     EXPECT_EQ(MatchesCharacter(list, c), match) << list << " " << int(c);
 }
 
+// A parsed list admits exactly the characters its text admits, bounds
+// beyond the byte range, digits counted by value and high bytes included.
+TEST(ValueListTest, ParsedListMatchesCharactersAsTheText) {
+  for (const char* list : {"A-Z", "Y,N", "0,1", "A,B,C", "0-5", "(3)-7", "3-12", "a-\xe9",
+                           "\xe0-\xff", "40-60,7", "-N,5", "1-5-9", "99999999999999999999",
+                           "0-9999999", "z-a", ",,", "(", "1,2,3,5,8,13,21,100-200"}) {
+    const auto parsed = ParseValueList(list);
+    for (int c = 0; c < 256; ++c)
+      ASSERT_EQ(MatchesCharacter(*parsed, static_cast<unsigned char>(c)),
+                MatchesCharacter(list, static_cast<unsigned char>(c)))
+          << list << " " << c;
+  }
+}
+
 // A field's parsed list follows its text when a host changes the text in
 // place, whichever byte of a list of any length changes: it matches what
 // the text itself matches.

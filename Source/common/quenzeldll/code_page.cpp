@@ -7,6 +7,8 @@
 #include <cstring>
 #include <numeric>
 
+#include "short_text.h"
+
 namespace quenzel {
 namespace detail {
 
@@ -201,7 +203,10 @@ void AssignCodePageToUtf8(std::string& out, const std::string& text, const std::
   if (text.empty()) return out.clear();
   ThreadConverters& converters = Converters();
   UConverter* source = converters.CodePage(codePage);
-  if (converters.AsciiTransparent() && IsAscii(text)) return static_cast<void>(out.assign(text));
+  if (converters.AsciiTransparent() && IsAscii(text)) {
+    if (&out != &text) AssignBytes(out, text);  // a field set from its own value keeps it
+    return;
+  }
   if (converters.ByteTable()) {
     if (&out != &text) return ConvertByTable(converters, text, out);
     std::string converted;  // a field set from its own value

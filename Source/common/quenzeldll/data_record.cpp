@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 #include <initializer_list>
 
@@ -12,6 +13,7 @@
 #include "field_setters.h"
 #include "field_types.h"
 #include "measurement.h"
+#include "short_text.h"
 #include "stream_guard.h"
 #include "token_reader.h"
 
@@ -19,6 +21,9 @@ namespace quenzel {
 namespace detail {
 
 namespace {
+
+// Names the reader's ThreadText.
+struct ReaderValue;
 
 constexpr int kEof = std::char_traits<char>::eof();
 
@@ -40,6 +45,15 @@ void SkipByte(std::istream& in) {
   int c = 0;
   if (GuardBuffer(in, [&] { c = in.rdbuf()->sbumpc(); }) && c == kEof)
     in.setstate(std::ios::eofbit);
+}
+
+// Skips CLOSE: the byte after a value held whole (see FindHeldElement) is
+// in the buffer, so it is only stepped over.
+void SkipClose(std::istream& in, bool held) {
+  if (held)
+    GetArea::Advance(in.rdbuf(), 1);
+  else
+    SkipByte(in);
 }
 
 // Takes up to `length` bytes, stopping before a zero byte (which stays in
@@ -196,20 +210,54 @@ struct HeldElement {
   const char* value = nullptr;  // the value bytes, after the OPEN byte
 };
 
-inline bool IsItemSeparator(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+// Blank, tab, carriage return and line feed, tested as bits of one word.
+inline bool IsItemSeparator(char c) {
+  constexpr unsigned long long kSeparators =
+      (1ULL << ' ') | (1ULL << '\t') | (1ULL << '\r') | (1ULL << '\n');
+  const unsigned char u = static_cast<unsigned char>(c);
+  return u <= ' ' && ((kSeparators >> u) & 1) != 0;
+}
 
 // A number item as the token reader takes it from held bytes: separators,
-// digits (the value saturating past INT_MAX) and the one separator after
-// them; null when `p` holds no such item.
-const char* HeldNumber(const char* p, const char* end, int& number) {
+// digits and the one separator after them; null when `p` holds no such
+// item. Numbers of ten digits or more, and items that end less than a
+// dozen bytes before `end`, are left to the token reader, so that the
+// digits are read without a bound or overflow check each.
+[[gnu::always_inline]] inline const char* HeldNumber(const char* p, const char* end, int& number) {
   while (p != end && IsItemSeparator(*p)) ++p;
-  const char* const digits = p;
-  long long value = 0;
-  for (; p != end && *p >= '0' && *p <= '9'; ++p)
-    if (value <= INT_MAX) value = value * 10 + (*p - '0');
-  if (p == digits || p == end || !IsItemSeparator(*p)) return nullptr;
-  number = value > INT_MAX ? INT_MAX : static_cast<int>(value);
+  if (end - p < 12) return nullptr;
+  unsigned value = 0;
+  const char* const last = p + 9;  // past the ninth digit
+  unsigned digit = static_cast<unsigned char>(*p) - static_cast<unsigned>('0');
+  if (digit > 9) return nullptr;
+  do {
+    value = value * 10 + digit;
+    digit = static_cast<unsigned char>(*++p) - static_cast<unsigned>('0');
+  } while (digit <= 9 && p != last);
+  if (digit <= 9 || !IsItemSeparator(*p)) return nullptr;
+  number = static_cast<int>(value);
   return p + 1;
+}
+
+// Whether `n` held bytes at `p` include a zero byte: most values are
+// short, and are tested a word at a time (the last word overlapping the
+// one before) without a library call.
+inline bool HoldsZeroByte(const char* p, std::size_t n) {
+  if (n > 32) return std::memchr(p, '\0', n) != nullptr;
+  if (n < 8) {
+    for (std::size_t i = 0; i < n; ++i)
+      if (p[i] == '\0') return true;
+    return false;
+  }
+  constexpr std::uint64_t kOnes = 0x0101010101010101ULL, kHighs = 0x8080808080808080ULL;
+  const auto zeroIn = [](const char* at) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, at, sizeof word);
+    return ((word - kOnes) & ~word & kHighs) != 0;
+  };
+  for (std::size_t i = 0; i + 8 < n; i += 8)
+    if (zeroIn(p + i)) return true;
+  return zeroIn(p + n - 8);
 }
 
 bool FindHeldElement(std::istream& in, HeldElement& element) {
@@ -225,7 +273,7 @@ bool FindHeldElement(std::istream& in, HeldElement& element) {
   if (p == nullptr || element.length < 1) return false;
   const std::size_t rest = static_cast<std::size_t>(end - p);
   const std::size_t length = static_cast<std::size_t>(element.length);
-  if (rest < length + 2 || std::memchr(p + 1, '\0', length) != nullptr) return false;
+  if (rest < length + 2 || HoldsZeroByte(p + 1, length)) return false;
   element.numbersSize = static_cast<std::size_t>(p - begin);
   element.value = p + 1;
   return true;
@@ -321,7 +369,8 @@ std::istream& ReadRecord(std::istream& in, CQuenzelRecord& record, DataRecordDia
       record.recordNumber == kSplitRecord || record.recordNumber == kSecondSplitRecord;
   SplitTexts texts(record.recordNumber);
   bool failed = true;
-  std::string value;
+  ThreadText<ReaderValue> memory;  // the value of each element in turn
+  std::string& value = memory.Text();
   HeldElement held;
   for (;;) {
     int fieldNumber = 0, length = 0;
@@ -332,8 +381,7 @@ std::istream& ReadRecord(std::istream& in, CQuenzelRecord& record, DataRecordDia
       fieldNumber = held.fieldNumber;
       length = held.length;
       GetArea::Advance(in.rdbuf(), held.numbersSize);
-      for (int item = 0; item < 2; ++item)
-        if (at.token < INT_MAX) ++at.token;
+      at.token = at.token < INT_MAX - 1 ? at.token + 2 : INT_MAX;  // two number items
     } else {
       diagnosis.Element(0);
       if (!diagnosis.ReadNumber(fieldNumber, at)) {
@@ -356,19 +404,27 @@ std::istream& ReadRecord(std::istream& in, CQuenzelRecord& record, DataRecordDia
       diagnosis.Fault(DataRecordFault::kUndefinedField);
       break;
     }
-    if (whole && field != nullptr && !split && ClassOf(field->m_Type) == TypeClass::kNumeric &&
-        !IsWeightType(field->m_Type)) {
-      // A number is set from the buffer's bytes: nothing below needs them
-      // as a text of their own.
-      const QuenzelError result = SetNumericFromText(
-          *field, std::string_view(held.value, static_cast<std::size_t>(length)));
-      GetArea::Advance(in.rdbuf(), 1 + static_cast<std::size_t>(length));
-      if (!Continues(result)) break;
-      SkipByte(in);
-      continue;
+    if (whole && field != nullptr && !split) {
+      // A number or a character is set from the buffer's bytes: nothing
+      // below needs them as a text of their own.
+      const TypeClass kind = ClassOf(field->m_Type);
+      if ((kind == TypeClass::kNumeric && !IsWeightType(field->m_Type)) ||
+          kind == TypeClass::kSingleCharacter) {
+        if (field->m_Type == kTypeUom && record.action >= kActionSearchFirstNextTrans)
+          record.uomFlag = held.value[0] == '0';
+        const QuenzelError result =
+            kind == TypeClass::kNumeric
+                ? SetNumericFromText(*field,
+                                     std::string_view(held.value, static_cast<std::size_t>(length)))
+                : SetCharacterFromFirstByte(*field, held.value[0]);
+        GetArea::Advance(in.rdbuf(), 1 + static_cast<std::size_t>(length));
+        if (!Continues(result)) break;
+        SkipClose(in, true);
+        continue;
+      }
     }
     if (whole) {
-      value.assign(held.value, static_cast<std::size_t>(length));
+      AssignBytes(value, std::string_view(held.value, static_cast<std::size_t>(length)));
       GetArea::Advance(in.rdbuf(), 1 + static_cast<std::size_t>(length));
     } else {
       SkipByte(in);
@@ -376,7 +432,7 @@ std::istream& ReadRecord(std::istream& in, CQuenzelRecord& record, DataRecordDia
     }
     if (field == nullptr) {
       if (in.good()) texts.Continue(fieldNumber, value);
-      SkipByte(in);
+      SkipClose(in, whole);
       continue;
     }
     if (!in.good()) break;
@@ -385,7 +441,7 @@ std::istream& ReadRecord(std::istream& in, CQuenzelRecord& record, DataRecordDia
     if (split && field->m_Type == kTypePriceBase) record.priceBaseFlag = value[0] == '1';
     if (IsWeightType(field->m_Type)) HandOver(record, *field, HandOverSite::kReader);
     if (split && texts.Head(fieldNumber, value)) {
-      SkipByte(in);
+      SkipClose(in, whole);
       continue;
     }
     // PRIVATE fields are left alone by SetValue; CLOB values are Base64.
@@ -396,7 +452,7 @@ std::istream& ReadRecord(std::istream& in, CQuenzelRecord& record, DataRecordDia
     if (split && result == QuenzelError::kRangeWarning) record.rangeWarning = true;
     diagnosis.Set(value, result, split || Continues(result));
     if (Continues(result))
-      SkipByte(in);
+      SkipClose(in, whole);
     else if (!split)
       break;
   }

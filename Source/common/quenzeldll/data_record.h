@@ -15,6 +15,39 @@
 namespace quenzel {
 namespace detail {
 
+// Memory for the text a reader or writer builds, kept for the thread's next
+// record, so that long texts grow it once rather than once per record (and
+// released when it grew beyond 1 MB). Each `Tag` has its own. A use nested
+// in another on the same thread (a host's stream buffer that reads or
+// writes a record itself) gets memory of its own.
+template <typename Tag>
+class ThreadText {
+ public:
+  ThreadText() : thread_(ThreadMemory()), nested_(thread_.inUse) { thread_.inUse = true; }
+  ~ThreadText() {
+    if (nested_) return;
+    thread_.inUse = false;
+    if (thread_.text.capacity() > (1u << 20)) std::string().swap(thread_.text);
+  }
+  ThreadText(const ThreadText&) = delete;
+  ThreadText& operator=(const ThreadText&) = delete;
+  std::string& Text() { return nested_ ? own_ : thread_.text; }
+
+ private:
+  struct Thread {
+    std::string text;
+    bool inUse = false;
+  };
+  // Not inlined, so that the thread-local is looked up once per record.
+  [[gnu::noinline]] static Thread& ThreadMemory() {
+    thread_local Thread memory;
+    return memory;
+  }
+  Thread& thread_;
+  bool nested_;
+  std::string own_;
+};
+
 // Writes one field's element (number, blank, byte length, blank, the value
 // in double quotes, blank), or nothing when the field sends nothing.
 std::ostream& WriteField(std::ostream& out, CQuenzelField& field);

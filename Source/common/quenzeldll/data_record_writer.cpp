@@ -11,12 +11,18 @@
 #include "field_getters.h"
 #include "field_types.h"
 #include "measurement.h"
+#include "numbers.h"
+#include "short_text.h"
 #include "stream_guard.h"
+#include "weight_conversion.h"
 
 namespace quenzel {
 namespace detail {
 
 namespace {
+
+// Names the writer's ThreadText.
+struct WriterText;
 
 // True when numbers inserted into `out` come out as plain decimal digits,
 // exactly as std::to_string writes them: decimal base, no sign or base
@@ -46,10 +52,16 @@ struct NumberText {
   char digits[24];
 };
 
+// A number's text as the writer would write it: 1 to 18 digits, without a
+// leading zero (unless it is the only one).
+inline bool PlainDigits(const std::string& text, long long& value) {
+  return ShortDigits(text, value) && (text.size() == 1 || text[0] != '0');
+}
+
 // The value a field's element sends, or a null view when it sends nothing
 // (its default, unreadable, or text only). A numeric value's text is
 // written into `number`.
-std::string_view ElementValue(CQuenzelField& f, NumberText& number) {
+[[gnu::always_inline]] inline std::string_view ElementValue(CQuenzelField& f, NumberText& number) {
   if (f.m_TreatAsText) return {};
   switch (ClassOf(f.m_Type)) {
     case TypeClass::kText: {
@@ -63,8 +75,19 @@ std::string_view ElementValue(CQuenzelField& f, NumberText& number) {
     }
     case TypeClass::kSingleCharacter: {
       unsigned char c = 0;
-      if (GetCharacter(f, c) != QuenzelError::kNone || c == f.m_Default) return {};
+      if (GetSingleCharacter(f, c) != QuenzelError::kNone || c == f.m_Default) return {};
       return f.m_Value;
+    }
+    case TypeClass::kNumeric: {
+      // Plain digits without a leading zero that the getter gives back
+      // unchanged and that pass its checks are the text the number would
+      // be written as: sent as they stand. A year's digits come back
+      // unchanged in the century the getter maps two-digit years to.
+      long long value = 0;
+      if (!TakesPartInConversion(f) && PlainDigits(f.m_Value, value) &&
+          (f.m_Type != kTypeYear || (value >= 1975 && value <= 2074)) && NumberAllowed(f, value))
+        return value == f.m_Default ? std::string_view() : std::string_view(f.m_Value);
+      [[fallthrough]];
     }
     default: {
       long long value = 0;
@@ -90,24 +113,6 @@ inline char* Decimal(char* p, char* end, long long value) {
   return std::to_chars(p, end, value).ptr;
 }
 
-// Copies `n` bytes; most values are short, and short copies of fixed
-// sizes need no library call.
-inline void CopyBytes(char* to, const char* from, std::size_t n) {
-  if (n > 16) {
-    std::memcpy(to, from, n);
-  } else if (n >= 8) {  // two copies of 8 that overlap in the middle
-    std::memcpy(to, from, 8);
-    std::memcpy(to + n - 8, from + n - 8, 8);
-  } else if (n >= 4) {  // the same with 4
-    std::memcpy(to, from, 4);
-    std::memcpy(to + n - 4, from + n - 4, 4);
-  } else if (n > 0) {  // first, middle and last byte, some of them the same
-    to[0] = from[0];
-    to[n / 2] = from[n / 2];
-    to[n - 1] = from[n - 1];
-  }
-}
-
 // Formats a whole record in one piece of memory that grows as needed and is
 // kept for the thread's next record: one bounds check per element instead
 // of one per append.
@@ -131,7 +136,7 @@ class RecordText {
   // Number, blank, length, blank, the value in double quotes, blank. Written
   // through a local pointer, which the compiler need not reload after every
   // byte as it must a member.
-  void Element(int fieldNumber, std::string_view value) {
+  [[gnu::always_inline]] void Element(int fieldNumber, std::string_view value) {
     const std::size_t most = 2 * 24 + 5 + value.size();
     Reserve(most);
     char* p = At();
@@ -159,13 +164,6 @@ class RecordText {
   std::string& storage_;
   std::size_t used_ = 0;
 };
-
-// The thread's record text memory, reached once per record: not inlined,
-// so that the compiler cannot look the thread-local up again at every use.
-[[gnu::noinline]] std::string& RecordStorage() {
-  thread_local std::string storage;
-  return storage;
-}
 
 // A record written from memory the processor has not seen lately waits for
 // each field in turn; asking for a later field's definition and value
@@ -215,7 +213,8 @@ std::ostream& WriteRecord(std::ostream& out, CQuenzelRecord& record) {
   }
   // The whole record is formatted first and handed to the stream at once:
   // the same bytes the field writer gives, without a stream call per piece.
-  std::string& storage = RecordStorage();
+  ThreadText<WriterText> memory;
+  std::string& storage = memory.Text();
   RecordText text(storage);
   text.Number(record.recordNumber);
   text.Put(' ');
@@ -227,7 +226,6 @@ std::ostream& WriteRecord(std::ostream& out, CQuenzelRecord& record) {
   }
   text.Put("0 ");
   WriteText(out, text.View());
-  if (storage.size() > (1u << 20)) std::string().swap(storage);  // no lasting large buffers
   return out;
 }
 

@@ -15,13 +15,6 @@ namespace {
 
 constexpr int kYearPivot = 75;  // two-digit years below it are 20xx
 
-// The check of the number getter: within m_Min..m_Max when a maximum is
-// set, then in the value list when there is one.
-bool NumberAllowed(const CQuenzelField& f, long long n) {
-  if (f.m_Max != -1 && (n < f.m_Min || n > f.m_Max)) return false;
-  return f.m_ValueList.empty() || MatchesNumber(FieldRules::ValueList(f), n);
-}
-
 QuenzelError Checked(CQuenzelField& f, long long n, QuenzelError result) {
   if (NumberAllowed(f, n)) return result;
   f.m_Rejected = f.m_Value;
@@ -61,10 +54,7 @@ QuenzelError GetNumber(CQuenzelField& f, long long& out) {
 QuenzelError GetCharacter(CQuenzelField& f, unsigned char& out) {
   switch (ClassOf(f.m_Type)) {
     case TypeClass::kSingleCharacter:
-      out = f.m_Value.empty() ? 0 : static_cast<unsigned char>(f.m_Value[0]);
-      if (f.m_ValueList.empty() || MatchesCharacter(FieldRules::ValueList(f), out))
-        return QuenzelError::kNone;
-      break;
+      return GetSingleCharacter(f, out);
     case TypeClass::kNumeric: {
       long long number = 0;
       const QuenzelError result = GetNumber(f, number);

@@ -8,6 +8,7 @@
 #include "field_types.h"
 #include "host_services.h"
 #include "numbers.h"
+#include "short_text.h"
 #include "value_list.h"
 #include "weight_conversion.h"
 
@@ -38,7 +39,8 @@ std::string DefaultCharacterText(const CQuenzelField& f) {
 // against the value list when there is one (`listed` is its verdict), else
 // against the valid characters.
 QuenzelError StoreCharacter(CQuenzelField& f, unsigned char stored, bool listed) {
-  f.m_Value.assign(1, static_cast<char>(stored));
+  const char c = static_cast<char>(stored);
+  AssignBytes(f.m_Value, std::string_view(&c, 1));
   const std::vector<unsigned char>& valid = f.m_ValidChars;
   const bool accepted =
       !f.m_ValueList.empty()
@@ -55,6 +57,14 @@ QuenzelError StoreCharacter(CQuenzelField& f, unsigned char stored, bool listed)
   return QuenzelError::kRangeError;
 }
 
+// Byte values 0 to 9 stand for their digit characters.
+QuenzelError SetFirstByte(CQuenzelField& f, char first) {
+  unsigned char c = static_cast<unsigned char>(first);
+  if (c <= 9) c = static_cast<unsigned char>(c + '0');
+  return StoreCharacter(f, c,
+                        f.m_ValueList.empty() || MatchesCharacter(FieldRules::ValueList(f), c));
+}
+
 QuenzelError SetCharacterFromText(CQuenzelField& f, const std::string& text, bool utf8) {
   if (text.empty()) {
     if (!utf8) throw std::out_of_range("invalid string position");
@@ -66,10 +76,7 @@ QuenzelError SetCharacterFromText(CQuenzelField& f, const std::string& text, boo
     f.m_Rejected = f.m_Value;
     return QuenzelError::kRangeError;
   }
-  unsigned char c = static_cast<unsigned char>(text[0]);
-  if (c <= 9) c = static_cast<unsigned char>(c + '0');
-  return StoreCharacter(f, c,
-                        f.m_ValueList.empty() || MatchesCharacter(FieldRules::ValueList(f), c));
+  return SetFirstByte(f, text[0]);
 }
 
 // Stores the number v: formatting, width, bounds, value list, default
@@ -89,7 +96,7 @@ QuenzelError StoreNumber(CQuenzelField& f, long long v) {
     padded = FormatStoredNumber(v, f.m_Length);
     formatted = padded;
   }
-  f.m_Value.assign(formatted.data(), formatted.size());
+  AssignBytes(f.m_Value, formatted);
   if (f.m_Length != 0 && formatted.size() > static_cast<std::size_t>(f.m_Length)) {
     f.m_Rejected = f.m_Value;
     result = QuenzelError::kLengthError;
@@ -139,6 +146,21 @@ QuenzelError StoreNumber(CQuenzelField& f, long long v) {
   return result;
 }
 
+// The common case of StoreNumber, decided from the text: plain digits
+// without a leading zero are the number's own stored form, so a number
+// within the width, the bounds and the value list that takes no part in
+// weight conversion is stored as the text stands, with nothing else to
+// change. False (and nothing stored) otherwise.
+bool StoredAsGiven(CQuenzelField& f, std::string_view text, long long v) {
+  if (text.size() > 1 && text[0] == '0') return false;
+  if (f.m_Length != 0 && text.size() > static_cast<std::size_t>(f.m_Length)) return false;
+  if (ClassOf(f.m_Type) != TypeClass::kNumeric || TakesPartInConversion(f)) return false;
+  if (f.m_Min != f.m_Max && (v < f.m_Min || v > f.m_Max)) return false;
+  if (!f.m_ValueList.empty() && !MatchesNumber(FieldRules::ValueList(f), v)) return false;
+  AssignBytes(f.m_Value, text);
+  return true;
+}
+
 // A numeric text holds digits and '-' only ('-' anywhere, any number of
 // times) and is read up to its first character that is not a digit after
 // an optional leading '-'. Digits beyond the 64-bit range are no number
@@ -146,7 +168,8 @@ QuenzelError StoreNumber(CQuenzelField& f, long long v) {
 // number, rather than a silently clamped value.
 QuenzelError SetNumberFromText(CQuenzelField& f, std::string_view text) {
   long long digits = 0;
-  if (ShortDigits(text, digits)) return StoreNumber(f, digits);
+  if (ShortDigits(text, digits))
+    return StoredAsGiven(f, text, digits) ? QuenzelError::kNone : StoreNumber(f, digits);
   const bool numeric = !text.empty() && std::all_of(text.begin(), text.end(),
                                                     [](char c) { return IsDigit(c) || c == '-'; });
   bool overflow = false;
@@ -180,6 +203,10 @@ QuenzelError SetFromText(CQuenzelField& f, const std::string& text, bool private
 
 QuenzelError SetNumericFromText(CQuenzelField& f, std::string_view text) {
   return f.m_Private ? QuenzelError::kNone : SetNumberFromText(f, text);
+}
+
+QuenzelError SetCharacterFromFirstByte(CQuenzelField& f, char first) {
+  return f.m_Private ? QuenzelError::kNone : SetFirstByte(f, first);
 }
 
 // After a default substitution a single-character field holds its default

@@ -23,6 +23,11 @@ QuenzelError SetFromText(CQuenzelField& field, const std::string& text, bool pri
 // text held elsewhere (a reader's buffer): no copy of it is made.
 QuenzelError SetNumericFromText(CQuenzelField& field, std::string_view text);
 
+// SetFromText(field, text, false, false) for a single-character field and
+// a text that begins with `first`: the rest of such a text is never looked
+// at, so the reader need not copy it.
+QuenzelError SetCharacterFromFirstByte(CQuenzelField& field, char first);
+
 // The 64-bit core setter: numbers are stored with width, bounds, value-list
 // and weight conversion; a single-character field takes 0 to 9 as their
 // digit characters; a text field takes the decimal text.

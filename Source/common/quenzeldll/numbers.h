@@ -24,8 +24,9 @@ inline bool ShortDigits(std::string_view text, long long& value) {
   if (text.empty() || text.size() > 18) return false;
   long long v = 0;
   for (char c : text) {
-    if (!IsDigit(c)) return false;
-    v = v * 10 + (c - '0');
+    const unsigned digit = static_cast<unsigned char>(c) - static_cast<unsigned>('0');
+    if (digit > 9) return false;
+    v = v * 10 + digit;
   }
   value = v;
   return true;

@@ -1,5 +1,7 @@
 #include "value_list.h"
 
+#include <algorithm>
+
 #include "numbers.h"
 
 namespace quenzel {
@@ -12,7 +14,12 @@ struct ListEntry {
   std::string_view high;
 };
 
-using Entry = ParsedValueList::Entry;
+// What one entry admits: a range of numbers and one of characters.
+struct Entry {
+  long long numberLow, numberHigh;
+  long long characterLow, characterHigh;
+  bool letters;  // the character bounds are letters: c is compared as it is
+};
 
 // The position of `c` in `text`, or npos: lists are short, so a plain loop
 // beats a library search call.
@@ -78,6 +85,33 @@ bool CharacterIn(const Entry& e, unsigned char c) {
   return e.characterLow <= value && value <= e.characterHigh;
 }
 
+using CharacterSet = std::uint64_t[4];
+
+// Adds the characters from..to (clipped to 0..255) to `set`, a word at a time.
+void AddCharacters(CharacterSet& set, long long from, long long to) {
+  from = std::max(from, 0LL);
+  to = std::min(to, 255LL);
+  for (long long c = from; c <= to; c = (c | 63) + 1) {
+    const long long last = std::min(to, c | 63);
+    const unsigned low = static_cast<unsigned>(c & 63), high = static_cast<unsigned>(last & 63);
+    set[c >> 6] |= (~0ULL << low) & (~0ULL >> (63 - high));
+  }
+}
+
+// The characters CharacterIn admits for `e`: with letter bounds the bytes
+// between them; otherwise the other bytes between the numbers, and the
+// digit characters whose digit values lie between them.
+void AddCharacters(CharacterSet& set, const Entry& e) {
+  if (e.letters) return AddCharacters(set, e.characterLow, e.characterHigh);
+  CharacterSet entry = {};
+  AddCharacters(entry, e.characterLow, e.characterHigh);
+  entry['0' >> 6] &= ~(((1ULL << 10) - 1) << ('0' & 63));  // the digits count by value
+  const long long lowDigit = std::max(e.characterLow, 0LL);
+  const long long highDigit = std::min(e.characterHigh, 9LL);
+  if (lowDigit <= highDigit) AddCharacters(entry, '0' + lowDigit, '0' + highDigit);
+  for (int w = 0; w < 4; ++w) set[w] |= entry[w];
+}
+
 }  // namespace
 
 bool MatchesNumber(std::string_view list, long long v) {
@@ -92,23 +126,16 @@ bool MatchesCharacter(std::string_view list, unsigned char c) {
 std::shared_ptr<const ParsedValueList> ParseValueList(std::string_view list) {
   auto parsed = std::make_shared<ParsedValueList>();
   parsed->source.assign(list.data(), list.size());
+  // Kept for every field with a list: no spare capacity.
+  parsed->entries.reserve(static_cast<std::size_t>(std::count(list.begin(), list.end(), ',')) + 1);
   AnyEntry(list, [&](const ListEntry& e) {
-    if (HasBound(e)) parsed->entries.push_back(Ranges(e));
+    if (!HasBound(e)) return false;
+    const Entry ranges = Ranges(e);
+    parsed->entries.push_back({ranges.numberLow, ranges.numberHigh});
+    AddCharacters(parsed->characters, ranges);
     return false;
   });
   return parsed;
-}
-
-bool MatchesNumber(const ParsedValueList& list, long long v) {
-  for (const Entry& e : list.entries)
-    if (NumberIn(e, v)) return true;
-  return false;
-}
-
-bool MatchesCharacter(const ParsedValueList& list, unsigned char c) {
-  for (const Entry& e : list.entries)
-    if (CharacterIn(e, c)) return true;
-  return false;
 }
 
 const ParsedValueList& FieldRules::ReadAgain(const CQuenzelField& field) {

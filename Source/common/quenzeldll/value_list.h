@@ -28,22 +28,29 @@ bool MatchesNumber(std::string_view list, long long v);
 // its value, compared with the bounds read as numbers.
 bool MatchesCharacter(std::string_view list, unsigned char c);
 
-// A value list read once: every entry that can match, as the closed ranges
-// the two matchings above compare with, and the text it was read from.
+// A value list read once: the closed number ranges of every entry that
+// can match, the characters it admits, and the text it was read from.
 struct ParsedValueList {
   struct Entry {
-    long long numberLow, numberHigh;        // for numbers
-    long long characterLow, characterHigh;  // for characters
-    bool letters;  // the character bounds are letters: c is compared as it is
+    long long numberLow, numberHigh;
   };
   std::string source;
   std::vector<Entry> entries;
+  // Bit c (of word c / 64) is set when the character c matches an entry:
+  // characters are checked with one lookup instead of a walk of the list.
+  std::uint64_t characters[4] = {};
 };
 
 std::shared_ptr<const ParsedValueList> ParseValueList(std::string_view list);
 // The same results as the matchings of the list's text.
-bool MatchesNumber(const ParsedValueList& list, long long v);
-bool MatchesCharacter(const ParsedValueList& list, unsigned char c);
+inline bool MatchesNumber(const ParsedValueList& list, long long v) {
+  for (const ParsedValueList::Entry& e : list.entries)
+    if (e.numberLow <= v && v <= e.numberHigh) return true;
+  return false;
+}
+inline bool MatchesCharacter(const ParsedValueList& list, unsigned char c) {
+  return ((list.characters[c >> 6] >> (c & 63)) & 1) != 0;
+}
 
 // The checks of the setters and getters run on every value, so a field
 // keeps its value list read (see CQuenzelField's private cache).
@@ -52,7 +59,7 @@ class FieldRules {
   // The parsed form of `field`'s m_ValueList, read again whenever the text
   // differs from the one it was read from (a host may assign a new list).
   // Valid until the field's list is next looked at or the field changes.
-  static const ParsedValueList& ValueList(const CQuenzelField& field) {
+  [[gnu::always_inline]] static const ParsedValueList& ValueList(const CQuenzelField& field) {
     const ParsedValueList* cached = field.listRules_.get();
     if (cached != nullptr && SameText(cached->source, field.m_ValueList)) return *cached;
     return ReadAgain(field);
@@ -61,17 +68,17 @@ class FieldRules {
  private:
   static const ParsedValueList& ReadAgain(const CQuenzelField& field);
   // Lists are short: compared a word at a time, without a library call,
-  // up to 16 bytes (two words that overlap in the middle, or two halves of
-  // a word).
+  // up to 16 bytes (two words that overlap in the middle), and below four
+  // bytes by their first, middle and last byte.
   static bool SameText(const std::string& a, const std::string& b) {
     const std::size_t n = a.size();
     if (n != b.size()) return false;
     if (n > 16) return a == b;
     if (n >= 8) return Same<std::uint64_t>(a.data(), b.data(), n);
     if (n >= 4) return Same<std::uint32_t>(a.data(), b.data(), n);
-    for (std::size_t i = 0; i < n; ++i)
-      if (a[i] != b[i]) return false;
-    return true;
+    if (n == 0) return true;
+    // First, middle and last byte: every byte of up to three.
+    return a[0] == b[0] && a[n / 2] == b[n / 2] && a[n - 1] == b[n - 1];
   }
   // The first and the last sizeof(Word) of the n bytes (n at least that).
   template <typename Word>

@@ -190,10 +190,6 @@ QuenzelError ConvertWeight(long long value, WeightUnits from, WeightUnits to, fl
   return result;
 }
 
-bool TakesPartInConversion(const CQuenzelField& field) {
-  return field.m_ConversionOn && IsWeightType(field.m_Type) && field.m_ConvertField;
-}
-
 bool ConvertsWeight(const CQuenzelField& field) {
   return TakesPartInConversion(field) && !(field.m_Type == kTypeNetWeight && field.m_ScaleMS == 0);
 }

@@ -35,7 +35,11 @@ QuenzelError ConvertWeight(long long value, WeightUnits from, WeightUnits to, fl
 
 // Whether `field` takes part in weight conversion: the switch is on, it is
 // a weight type and its own flag is set.
-bool TakesPartInConversion(const CQuenzelField& field);
+inline bool TakesPartInConversion(const CQuenzelField& field) {
+  return field.m_ConversionOn && field.m_ConvertField &&
+         (field.m_Type == kTypeWeight || field.m_Type == kTypeNetWeight ||
+          field.m_Type == kTypeWeightHiRes);
+}
 // Whether such a field converts at all: a NETWEIGHT field needs a scale
 // system.
 bool ConvertsWeight(const CQuenzelField& field);
