@@ -123,8 +123,8 @@ TEST_F(DefinitionCacheTest, CacheLargerThanOneRead) {
     text += "#" + std::to_string(100 + r) + " SEND\n";
     for (int f = 1; f <= 5; ++f)
       text += std::to_string(f) + " STRING name=\"F" + std::to_string(f) + "\" " +
-              std::to_string(10 + r % 7) + " // " + std::string(static_cast<std::size_t>(r % 90), 'c') +
-              "\n";
+              std::to_string(10 + r % 7) + " // " +
+              std::string(static_cast<std::size_t>(r % 90), 'c') + "\n";
   }
   Replace(text, 0);
   CQuenzelFile catalogue;
@@ -140,7 +140,8 @@ TEST_F(DefinitionCacheTest, CacheLargerThanOneRead) {
             Describe(catalogue) + catalogue.GetRecord(150)->logName);
   for (const std::size_t size : {std::size_t{100000}, valid.size() / 2, valid.size() - 1}) {
     std::string cut = valid.substr(0, size);
-    for (int i = 0; i < 4; ++i) cut[static_cast<std::size_t>(i)] = static_cast<char>(size >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+      cut[static_cast<std::size_t>(i)] = static_cast<char>(size >> (8 * i));
     WriteFile(Cache(), cut);
     CQuenzelFile partial;
     EXPECT_EQ(LoadCache(partial, Base()), -1) << size;

@@ -239,8 +239,8 @@ class CacheReader {
     at += 4;
   }
   static void Get(const char*& at, long long& value) {
-    value = static_cast<long long>(static_cast<std::uint64_t>(Little32(at + 4)) << 32 |
-                                   Little32(at));
+    value =
+        static_cast<long long>(static_cast<std::uint64_t>(Little32(at + 4)) << 32 | Little32(at));
     at += 8;
   }
   static void Get(const char*& at, bool& value) { value = *at++ == '1'; }

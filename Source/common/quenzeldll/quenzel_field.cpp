@@ -48,8 +48,10 @@ CQuenzelField::CQuenzelField(int recordNumber, const std::string& auditText,
       m_SendOrDelete(sendOrDelete) {
   // Copied only when given: the definition cache builds every field from
   // empty texts and overwrites them.
-  for (auto [member, text] : {std::pair{&m_AuditName, &auditName}, {&m_AuditText, &auditText},
-                              {&m_RecordName, &recordName}, {&m_CodePage, &codePage},
+  for (auto [member, text] : {std::pair{&m_AuditName, &auditName},
+                              {&m_AuditText, &auditText},
+                              {&m_RecordName, &recordName},
+                              {&m_CodePage, &codePage},
                               {&m_Name, &fieldName}})
     if (!text->empty()) *member = std::string(*text);  // at its exact size
 }
