@@ -177,7 +177,7 @@ class CacheReader {
   bool AtEnd() const { return p_ == end_ && unread_ == 0; }
 
  private:
-  static constexpr std::size_t kWindow = 64 * 1024;
+  static constexpr std::size_t kWindow = std::size_t{64} * 1024;
 
   std::size_t Remaining() const { return static_cast<std::size_t>(end_ - p_) + unread_; }
   // After a failure nothing remains, so every read but an empty one fails.
