@@ -148,8 +148,8 @@ class CacheReader {
   [[gnu::always_inline]] void Text(std::string& text) {
     int length = 0;
     Int32(length);
-    if (length < 0 || !Take(static_cast<std::size_t>(length))) return Fail(), text.clear();
     text.clear();
+    if (length < 0 || !Take(static_cast<std::size_t>(length))) return Fail();
     if (length == 0) return;  // most texts of a field are empty
     Rebuild(text, p_ - length, static_cast<std::size_t>(length));
   }

@@ -58,6 +58,7 @@ long long ParseDecimal(std::string_view text, const DecimalSyntax& syntax,
 // ends at its first zero byte.
 inline long long Atoi64(std::string_view text) {
   long long value = 0;
+  if (text.empty()) return 0;
   if (ShortDigits(text, value)) return value;  // most stored numbers: plain digits
   return ParseDecimal(text, kRuntimeSyntax);
 }

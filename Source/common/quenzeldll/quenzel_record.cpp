@@ -8,8 +8,11 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <map>
+#include <string>
 #include <tuple>
 #include <utility>
+#include <vector>
 
 #include "data_record.h"
 #include "definition_reader.h"
@@ -159,13 +162,58 @@ std::uint64_t PrefixKey(const std::string& text, std::size_t from) {
   return key;
 }
 
+// The length of the beginning all the fields' names share ("Text field 1",
+// "Text field 2", ...).
+std::size_t SharedNameBeginning(const std::vector<CQuenzelField>& fields) {
+  if (fields.empty()) return 0;
+  const std::string& first = fields[0].m_Name;
+  std::size_t shared = first.size();
+  for (std::size_t i = 1; i < fields.size() && shared > 0; ++i) {
+    const std::string& name = fields[i].m_Name;
+    if (shared >= 8 && name.size() >= shared && std::memcmp(first.data(), name.data(), shared) == 0)
+      continue;  // a long shared beginning: compared by the library at once
+    const std::size_t n = std::min(shared, name.size());
+    shared = static_cast<std::size_t>(
+        std::mismatch(first.begin(), first.begin() + static_cast<std::ptrdiff_t>(n), name.begin())
+            .first -
+        first.begin());
+  }
+  return shared;
+}
+
+// Fills the empty `index` as one insertion per field would, the first field
+// of a name winning, but in key order, each entry after the last (a hint
+// that costs one comparison). Names are sorted by the eight bytes after
+// their shared beginning, then whole, then by position; `order` is scratch.
+void IndexNamesInOrder(const std::vector<CQuenzelField>& fields, std::map<std::string, int>& index,
+                       std::vector<std::pair<std::uint64_t, int>>& order) {
+  const std::size_t shared = SharedNameBeginning(fields);
+  order.clear();
+  for (std::size_t i = 0; i < fields.size(); ++i)
+    order.emplace_back(PrefixKey(fields[i].m_Name, shared), static_cast<int>(i));
+  const auto nameOf = [&fields](const std::pair<std::uint64_t, int>& entry) -> const std::string& {
+    return fields[static_cast<std::size_t>(entry.second)].m_Name;
+  };
+  std::sort(order.begin(), order.end(), [&nameOf](const auto& a, const auto& b) {
+    if (a.first != b.first) return a.first < b.first;
+    const int c = nameOf(a).compare(nameOf(b));
+    return c != 0 ? c < 0 : a.second < b.second;
+  });
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    if (i > 0 && order[i].first == order[i - 1].first && nameOf(order[i]) == nameOf(order[i - 1]))
+      continue;
+    index.emplace_hint(index.end(), nameOf(order[i]), order[i].second);
+  }
+}
+
 }  // namespace
 
 // The number map is filled in key order, each entry after the last one (a
 // hint that costs one comparison), the first field of a number winning as
 // it does with one insertion per field. Fields numbered below zero, whose
 // texts order otherwise, take the insertions. The private index of numbers
-// is built at the first FindField(int).
+// is built at the first FindField(int). A name map that starts empty is
+// filled in key order too; one that holds entries takes the insertions.
 void CQuenzelRecord::RebuildIndexes() {
   fieldsByNumber.clear();
   numberIndex_.clear();
@@ -197,40 +245,7 @@ void CQuenzelRecord::RebuildIndexes() {
       fieldsByNumber.emplace(std::to_string(fields[i].m_FieldNumber), static_cast<int>(i));
   }
   if (fieldsByName.empty()) {
-    // Filled like the number map: names sorted (by their first eight bytes,
-    // then whole, then by position) go in at the end, the first field of a
-    // name winning.
-    // Names often share a beginning ("Text field 1", "Text field 2"): the
-    // keys are taken from the bytes after the longest one all share.
-    std::size_t shared = fields.empty() ? 0 : fields[0].m_Name.size();
-    for (std::size_t i = 1; i < fields.size() && shared > 0; ++i) {
-      const std::string& first = fields[0].m_Name;
-      const std::string& name = fields[i].m_Name;
-      if (shared >= 8 && name.size() >= shared &&
-          std::memcmp(first.data(), name.data(), shared) == 0)
-        continue;  // a long shared beginning: compared by the library at once
-      const std::size_t n = std::min(shared, name.size());
-      shared = static_cast<std::size_t>(
-          std::mismatch(first.begin(), first.begin() + static_cast<std::ptrdiff_t>(n), name.begin())
-              .first -
-          first.begin());
-    }
-    order.clear();
-    for (std::size_t i = 0; i < fields.size(); ++i)
-      order.emplace_back(PrefixKey(fields[i].m_Name, shared), static_cast<int>(i));
-    const auto nameOf = [this](const std::pair<std::uint64_t, int>& entry) -> const std::string& {
-      return fields[static_cast<std::size_t>(entry.second)].m_Name;
-    };
-    std::sort(order.begin(), order.end(), [&nameOf](const auto& a, const auto& b) {
-      if (a.first != b.first) return a.first < b.first;
-      const int c = nameOf(a).compare(nameOf(b));
-      return c != 0 ? c < 0 : a.second < b.second;
-    });
-    for (std::size_t i = 0; i < order.size(); ++i) {
-      if (i > 0 && order[i].first == order[i - 1].first && nameOf(order[i]) == nameOf(order[i - 1]))
-        continue;
-      fieldsByName.emplace_hint(fieldsByName.end(), nameOf(order[i]), order[i].second);
-    }
+    IndexNamesInOrder(fields, fieldsByName, order);
   } else {
     for (std::size_t i = 0; i < fields.size(); ++i)
       fieldsByName.emplace(fields[i].m_Name, static_cast<int>(i));
